@@ -1,0 +1,6 @@
+#include "updater/updater.h"
+
+int main() {
+    runUpdater();
+    return 0;
+}
