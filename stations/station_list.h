@@ -31,8 +31,14 @@ void clearStations(StationList& list);
 Station& addStation(StationList& list);        // empty entry after the cursor (front when none); cursor on it
 void selectStation(StationList& list, int index); // out of range: cursor on none
 Station* currentStation(StationList& list);    // entry under the cursor, or nothing
+int stationIndex(const StationList& list);      // index of the cursor's entry, -1 for none
 int stationCount(const StationList& list);
-void sortCatalogue();                           // stable, by name, ASCII letters folded
+// Iteration from the front: resetStations, then nextStation puts the cursor on each entry in turn and
+// returns false once past the last one, leaving the cursor on the last entry.
+void resetStations(StationList& list);
+bool nextStation(StationList& list);
+// Stable, by name, ASCII letters folded; the cursor stays on the entry it was on.
+void sortCatalogue();
 
 // Splits a line at its first comma: name before it (empty when none), URL after it (whole line when none).
 Station parseStationLine(std::u16string_view line);
