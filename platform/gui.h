@@ -65,6 +65,8 @@ void drawText(const Text& text, int x, int y, std::uint32_t rgb); // y: top of t
 int textWidth(const Text& text);
 void useFont(int font);
 void endDrawing();
+// What a canvas shows at a point, as 0xAARRGGBB; 0 outside it.
+std::uint32_t controlPixel(int control, int x, int y);
 
 // The station picker: a drop-down list the user can only choose from.
 bool createPicker(int control, int x, int y, int width, int height);

@@ -176,6 +176,12 @@ void endDrawing() {
     gui.drawingOn = nullptr;
 }
 
+std::uint32_t controlPixel(int control, int x, int y) {
+    Canvas* canvas = canvasOf(control);
+    if (!canvas || !canvas->shown.rect().contains(x, y)) return 0;
+    return canvas->shown.pixel(x, y);
+}
+
 bool createPicker(int control, int x, int y, int width, int height) {
     QWidget* parent = windowOf(gui.currentWindow);
     if (!parent || controlOf(control)) return false;
