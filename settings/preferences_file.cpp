@@ -1,5 +1,7 @@
 #include "settings/preferences_file.h"
 
+#include <algorithm>
+
 #include "platform/files.h"
 
 namespace {
@@ -113,6 +115,7 @@ void parsePreferences(PreferencesFile& file, std::string_view bytes) {
         text = bytes.substr(byteOrderMark.size());
     else
         text = latin1ToUtf8(bytes);
+    file.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::string_view rest = text;
     while (!rest.empty()) {
         std::size_t start = rest.find_first_not_of(lineEnd);

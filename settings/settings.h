@@ -23,10 +23,12 @@ extern Settings settings;
 extern const Text defaultStationName; // "(Pop Rock) Radio Paradise"
 extern const Text defaultStationUrl;
 
-void setSettingsPath(); // from baseFolder
+void setSettingsPath(); // from baseFolder; before loadSettings
 
-// 1, or 0 when the file was missing and could not be created.
+// 1, or 0 when the file was missing and could not be created (every field then stays as it was).
+// A file that cannot be read gives the defaults and is left alone; a new file gets the defaults.
 int loadSettings();
 
-// The caller passes the control window's outer position, which the record then holds.
+// The caller passes the control window's outer position, which the record then holds. Writes
+// nothing when the file cannot be read, or when it is read-only.
 void saveSettings(std::int32_t windowX, std::int32_t windowY);

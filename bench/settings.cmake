@@ -1,0 +1,3 @@
+tundrel_add_benchmark(settings_bench
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_bench.cpp
+    LIBS tundrel_settings)
