@@ -50,22 +50,38 @@ bool nextStation(StationList& list) {
 }
 
 void sortCatalogue() {
-    // Sorting positions rather than records keeps the moves cheap and lets the cursor follow its entry.
-    std::vector<int> order(catalogue.entries.size());
+    // The names are folded once into one block, so each comparison is a plain scan of nearby memory
+    // instead of folding two scattered strings again; sorting positions keeps the moves cheap and lets
+    // the cursor follow its entry.
+    auto& entries = catalogue.entries;
+    std::size_t total = 0;
+    for (const auto& s : entries)
+        total += s.name.size();
+    Text folded;
+    folded.reserve(total);
+    std::vector<std::pair<std::size_t, std::size_t>> keys; // offset and length in `folded`
+    keys.reserve(entries.size());
+    for (const auto& s : entries) {
+        keys.emplace_back(folded.size(), s.name.size());
+        for (char16_t c : s.name)
+            folded.push_back(foldAscii(c));
+    }
+    std::u16string_view all(folded);
+    std::vector<int> order(entries.size());
     std::iota(order.begin(), order.end(), 0);
-    const auto& entries = catalogue.entries;
-    std::stable_sort(order.begin(), order.end(), [&entries](int a, int b) {
-        return compareFoldAscii(entries[static_cast<std::size_t>(a)].name,
-                                entries[static_cast<std::size_t>(b)].name) < 0;
+    std::stable_sort(order.begin(), order.end(), [&keys, all](int a, int b) {
+        const auto& ka = keys[static_cast<std::size_t>(a)];
+        const auto& kb = keys[static_cast<std::size_t>(b)];
+        return all.substr(ka.first, ka.second) < all.substr(kb.first, kb.second);
     });
     std::vector<Station> sorted;
     sorted.reserve(order.size());
     int cursor = -1;
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (order[i] == catalogue.cursor) cursor = static_cast<int>(i);
-        sorted.push_back(std::move(catalogue.entries[static_cast<std::size_t>(order[i])]));
+        sorted.push_back(std::move(entries[static_cast<std::size_t>(order[i])]));
     }
-    catalogue.entries = std::move(sorted);
+    entries = std::move(sorted);
     catalogue.cursor = cursor;
 }
 

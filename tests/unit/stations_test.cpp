@@ -105,6 +105,34 @@ TEST(SortCatalogue, CursorFollowsItsEntry) {
     EXPECT_EQ(currentStation(catalogue), nullptr);
 }
 
+TEST(SortCatalogue, AgreesWithTheFoldedComparison) {
+    // Names over a small alphabet, so equal and prefix names are frequent; the URL keeps the file order.
+    const char16_t alphabet[] = u"aAbB_(9\u00E9\u00C9\uFEFF";
+    std::uint32_t seed = 7;
+    clearStations(catalogue);
+    std::vector<Station> reference;
+    for (int i = 0; i < 2000; ++i) {
+        Station s;
+        seed = seed * 1103515245u + 12345u;
+        for (std::uint32_t n = (seed >> 16) % 4; n > 0; --n) {
+            seed = seed * 1103515245u + 12345u;
+            s.name.push_back(alphabet[(seed >> 16) % 10]);
+        }
+        s.url = textOf(std::to_string(i));
+        addStation(catalogue) = s;
+        reference.push_back(s);
+    }
+    std::stable_sort(reference.begin(), reference.end(), [](const Station& a, const Station& b) {
+        return compareFoldAscii(a.name, b.name) < 0;
+    });
+    sortCatalogue();
+    ASSERT_EQ(catalogue.entries.size(), reference.size());
+    for (std::size_t i = 0; i < reference.size(); ++i) {
+        EXPECT_EQ(catalogue.entries[i].name, reference[i].name) << i;
+        EXPECT_EQ(catalogue.entries[i].url, reference[i].url) << i;
+    }
+}
+
 TEST(ParseStationLine, SplitsAtTheFirstComma) {
     struct {
         Text line, name, url;
