@@ -1,5 +1,6 @@
 #include "skin/volume_slider.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/gui.h"
@@ -23,7 +24,13 @@ void drawVolumeKnob(int x) {
     endDrawing();
 }
 
-int knobPositionFor(float volume) { return static_cast<int>(std::lround(volume * 400.0)); }
+int knobPositionFor(float volume) {
+    // The settings file may say NaN or Infinity; the knob then sits off the track, like any volume
+    // beyond its ends, instead of an undefined conversion.
+    double x = volume * 400.0;
+    if (std::isnan(x)) return -1000;
+    return static_cast<int>(std::lround(std::clamp(x, -1000.0, 1000.0)));
+}
 
 float volumeForPointer(int pointerX, int trackWidth, int& knobX) {
     knobX = pointerX;

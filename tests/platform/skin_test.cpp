@@ -19,6 +19,9 @@ namespace {
 class Skin : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        static bool built = false;
+        if (built) return;
+        built = true;
         ASSERT_TRUE(startGui());
         loadFont(screenFont, u"ARIAL", 12);
         createControlTable();
@@ -130,7 +133,6 @@ TEST_F(Skin, ScreenTextIsDarkOnTheGlassOnOneOrTwoLines) {
 
 TEST_F(Skin, KnobIsDrawnWhereTheVolumePutsIt) {
     auto knobColumns = [] {
-        int changed = 0;
         drawVolumeKnob(-100); // the bare track
         std::uint32_t bare[250];
         for (int x = 0; x < 250; ++x)
