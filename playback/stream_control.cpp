@@ -12,13 +12,9 @@
 
 namespace {
 
-void stopChannel() {
-    if (audioEngine.channelStop) audioEngine.channelStop(playerState.currentChannel);
-}
+void stopChannel() { engineChannelStop(playerState.currentChannel); }
 
-void applyVolume() {
-    if (audioEngine.channelSetVolume) audioEngine.channelSetVolume(playerState.currentChannel, settings.volume);
-}
+void applyVolume() { engineChannelSetVolume(playerState.currentChannel, settings.volume); }
 
 void enterFailedState() {
     selectedUrl = u"error";
@@ -35,19 +31,14 @@ Text pickerLabel() { return labelOf(pickerText(stationPicker)); }
 void startStream() {
     std::string url = encodeUtf8(selectedUrl);
     playerState.currentSound = nullptr;
-    playerState.createResult = audioEngine.systemCreateStream
-                                   ? audioEngine.systemCreateStream(playerState.audioSystem, url.c_str(),
-                                                                    FMOD_CREATESTREAM, nullptr,
-                                                                    &playerState.currentSound)
-                                   : FMOD_ERR_INTERNAL;
+    playerState.createResult = engineSystemCreateStream(playerState.audioSystem, url.c_str(), FMOD_CREATESTREAM,
+                                                        nullptr, &playerState.currentSound);
     rotationTick = 0;
     // A failed open leaves no sound: reading its tags or playing it would only hand the engine a
     // dead handle.
     if (playerState.createResult != FMOD_OK) return;
     readNowPlaying(playerState.currentSound);
-    if (audioEngine.systemPlaySound)
-        audioEngine.systemPlaySound(playerState.audioSystem, 1, playerState.currentSound, 0,
-                                    &playerState.currentChannel);
+    engineSystemPlaySound(playerState.audioSystem, 1, playerState.currentSound, 0, &playerState.currentChannel);
 }
 
 void togglePlayback() {

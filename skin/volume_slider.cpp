@@ -49,5 +49,5 @@ float volumeForPointer(int pointerX, int trackWidth, int& knobX) {
 void setVolumeFromPointer(int pointerX) {
     settings.volume = volumeForPointer(pointerX, controlWidth(volumeControl), volumeKnobX);
     drawVolumeKnob(volumeKnobX);
-    if (audioEngine.channelSetVolume) audioEngine.channelSetVolume(playerState.currentChannel, settings.volume);
+    engineChannelSetVolume(playerState.currentChannel, settings.volume);
 }
