@@ -17,6 +17,7 @@
 
 #include "common/program.h"
 #include "platform/files.h"
+#include "tests/e2e/desktop_session.h"
 #include "tests/local_http_server.h"
 
 namespace fs = std::filesystem;
@@ -24,64 +25,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int screenWidth = 1024;
-constexpr int screenHeight = 768;
-
-pid_t spawn(const std::vector<std::string>& argv, const std::string& folder, int displayFd = -1) {
-    pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(127);
-    if (displayFd >= 0) ::dup2(displayFd, 3);
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    ::execvp(args[0], args.data());
-    ::_exit(127);
-}
-
-void stop(pid_t& pid) {
-    if (pid <= 0) return;
-    ::kill(pid, SIGTERM);
-    ::waitpid(pid, nullptr, 0);
-    pid = 0;
-}
-
-bool waitUntil(const std::function<bool()>& done, std::chrono::seconds limit = 15s) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
-
-std::string output(const std::string& command) {
-    std::string text;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, p)) text += buffer;
-        ::pclose(p);
-    }
-    return text;
-}
-
-// The first visible window whose name matches, or "".
-std::string findWindow(const std::string& pattern) {
-    std::string ids = output("xdotool search --onlyvisible --name '" + pattern + "' 2>/dev/null");
-    return ids.substr(0, ids.find('\n'));
-}
-
-std::string waitWindow(const std::string& pattern) {
-    std::string id;
-    waitUntil([&] { return !(id = findWindow(pattern)).empty(); });
-    return id;
-}
-
-void pressKeys(const std::string& window, const std::string& keys) {
-    std::system(("xdotool windowactivate --sync " + window + " >/dev/null 2>&1; xdotool key --clearmodifiers " +
-                 keys)
-                    .c_str());
-}
+using namespace desktop;
 
 struct Geometry {
     int x = -1, y = -1, width = 0, height = 0;
@@ -123,26 +67,8 @@ std::string fakePlayer() { return readWholeFile(textOf(TUNDREL_BIN_DIR "/updater
 class Updater : public ::testing::Test {
 protected:
     // One X server and window manager for the whole suite.
-    static void SetUpTestSuite() {
-        int pipeFds[2];
-        ASSERT_EQ(::pipe(pipeFds), 0);
-        xvfb = spawn({"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
-                      std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24"},
-                     "", pipeFds[1]);
-        ::close(pipeFds[1]);
-        char number[16] = {};
-        ssize_t n = ::read(pipeFds[0], number, sizeof number - 1);
-        ::close(pipeFds[0]);
-        ASSERT_GT(n, 0) << "Xvfb did not start";
-        ::setenv("DISPLAY", (":" + std::string(number, std::strcspn(number, "\n"))).c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-        openbox = spawn({"openbox", "--sm-disable"}, "");
-        waitUntil([] { return output("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos; });
-    }
-    static void TearDownTestSuite() {
-        stop(openbox);
-        stop(xvfb);
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(session.start()) << "Xvfb or openbox did not start"; }
+    static void TearDownTestSuite() { session.stopAll(); }
 
     void SetUp() override {
         char pattern[] = "/tmp/tundrel-updater-XXXXXX";
@@ -176,8 +102,7 @@ protected:
     }
     bool updaterRunning() { return ::waitpid(updater, nullptr, WNOHANG) == 0; }
 
-    inline static pid_t xvfb = 0;
-    inline static pid_t openbox = 0;
+    inline static desktop::Session session;
     std::string folder;
     std::string prefix;
     LocalHttpServer server;
