@@ -18,4 +18,4 @@ struct PlayerState {
 extern PlayerState playerState;
 
 void startAudioEngine(); // System_Create + System_Init(2 channels, flags 0)
-void shutdownAudio();    // Channel_Stop, then System_Release
+void shutdownAudio();    // Channel_Stop, then System_Release; the handles are null afterwards

@@ -51,7 +51,10 @@ bool parseStationList(const Text& body);
 // (loadStationList in the picker) then fills the picker.
 bool fetchStationCatalogue();
 
-// The user stations file.
+// The user stations file: readUserStations refills userStations from it (cursor on the last line) and
+// is false, leaving the list alone, when the file is missing, a folder, empty or unreadable.
+// mergeUserStation inserts a copy of that last line's station at index 2 (the front of a one-entry
+// catalogue); it adds nothing when userStations has no current entry.
 bool readUserStations();
 void mergeUserStation();
 
