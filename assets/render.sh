@@ -6,6 +6,9 @@
 #   assets/render.sh --preview  also put the assembled radio in /tmp/assets-preview.png
 set -euo pipefail
 
+command -v rsvg-convert >/dev/null || { echo "render.sh: rsvg-convert missing (apt librsvg2-bin)" >&2; exit 1; }
+command -v python3 >/dev/null || { echo "render.sh: python3 missing" >&2; exit 1; }
+
 here="$(cd "$(dirname "$0")" && pwd)"
 src="$here/src"
 out="$here/png"

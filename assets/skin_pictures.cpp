@@ -1,7 +1,7 @@
 #include "assets/skin_pictures.h"
 
-#define TUNDREL_PICTURE(name)                                                                           \
-    extern "C" const unsigned char tundrel_png_##name[];                                               \
+#define TUNDREL_PICTURE(name)                                                                                \
+    extern "C" const unsigned char tundrel_png_##name[];                                                     \
     extern "C" const unsigned char tundrel_png_##name##_end[];
 TUNDREL_PICTURE(bg)
 TUNDREL_PICTURE(ecran)
@@ -25,11 +25,12 @@ struct Picture {
     const unsigned char* end;
 };
 
-#define TUNDREL_PICTURE(name) {tundrel_png_##name, tundrel_png_##name##_end}
+#define TUNDREL_PICTURE(name)                                                                                \
+    { tundrel_png_##name, tundrel_png_##name##_end }
 const Picture pictures[skinPictureCount] = {
-    TUNDREL_PICTURE(bg),      TUNDREL_PICTURE(ecran), TUNDREL_PICTURE(play),    TUNDREL_PICTURE(stop),
-    TUNDREL_PICTURE(list),    TUNDREL_PICTURE(add),   TUNDREL_PICTURE(minus),   TUNDREL_PICTURE(timeron),
-    TUNDREL_PICTURE(timeroff), TUNDREL_PICTURE(onoff), TUNDREL_PICTURE(vol),     TUNDREL_PICTURE(knob),
+    TUNDREL_PICTURE(bg),       TUNDREL_PICTURE(ecran), TUNDREL_PICTURE(play),  TUNDREL_PICTURE(stop),
+    TUNDREL_PICTURE(list),     TUNDREL_PICTURE(add),   TUNDREL_PICTURE(minus), TUNDREL_PICTURE(timeron),
+    TUNDREL_PICTURE(timeroff), TUNDREL_PICTURE(onoff), TUNDREL_PICTURE(vol),   TUNDREL_PICTURE(knob),
     TUNDREL_PICTURE(tray),
 };
 #undef TUNDREL_PICTURE

@@ -43,8 +43,8 @@ struct Placement {
 };
 
 const Placement placements[] = {
-    {1, 134, 99},  {2, 168, 236}, {3, 168, 236}, {4, 215, 236},  {5, 266, 236},
-    {6, 315, 236}, {7, 420, 252}, {8, 420, 252}, {9, 75, 252},   {10, 132, 211},
+    {1, 134, 99},  {2, 168, 236}, {3, 168, 236}, {4, 215, 236}, {5, 266, 236},
+    {6, 315, 236}, {7, 420, 252}, {8, 420, 252}, {9, 75, 252},  {10, 132, 211},
 };
 
 struct Rect {
@@ -103,10 +103,13 @@ Image decode(std::string_view png) {
     return out;
 }
 
-bool isMagenta(const Pixel& p) { return p.r == 255 && p.g == 0 && p.b == 255; }
+bool isMagenta(const Pixel& p) {
+    return p.r == 255 && p.g == 0 && p.b == 255;
+}
 
 TEST(SkinPictures, SlotsOutsideTheTableAreEmpty) {
-    for (int slot : {-1, 13, 100}) EXPECT_TRUE(skinPicturePng(slot).empty()) << slot;
+    for (int slot : {-1, 13, 100})
+        EXPECT_TRUE(skinPicturePng(slot).empty()) << slot;
 }
 
 TEST(SkinPictures, FileFormats) {
@@ -139,10 +142,12 @@ TEST(SkinPictures, DecodeWithoutMagenta) {
         ASSERT_EQ(image.width, f.width);
         ASSERT_EQ(image.height, f.height);
         int magenta = 0;
-        for (const auto& p : image.pixels) magenta += isMagenta(p);
+        for (const auto& p : image.pixels)
+            magenta += isMagenta(p);
         EXPECT_EQ(magenta, 0) << "magenta is the control window's colour key";
         if (f.colourType != rgbaType) {
-            for (const auto& p : image.pixels) ASSERT_EQ(p.a, 255);
+            for (const auto& p : image.pixels)
+                ASSERT_EQ(p.a, 255);
         }
     }
 }
@@ -173,14 +178,18 @@ TEST(SkinPictures, BodyEdgesAreAntiAliased) {
         const char* side;
         int x, y, dx, dy;
     };
-    const Walk walks[] = {
-        {"left", 0, 180, 1, 0}, {"right", 511, 180, -1, 0}, {"top", 490, 0, 0, 1}, {"bottom", 256, 315, 0, -1}};
+    const Walk walks[] = {{"left", 0, 180, 1, 0},
+                          {"right", 511, 180, -1, 0},
+                          {"top", 490, 0, 0, 1},
+                          {"bottom", 256, 315, 0, -1}};
     for (const auto& w : walks) {
         SCOPED_TRACE(w.side);
         int x = w.x, y = w.y, soft = 0;
         EXPECT_EQ(bg.at(x, y).a, 0);
-        while (bg.at(x, y).a == 0) x += w.dx, y += w.dy;
-        while (bg.at(x, y).a < 255) ++soft, x += w.dx, y += w.dy;
+        while (bg.at(x, y).a == 0)
+            x += w.dx, y += w.dy;
+        while (bg.at(x, y).a < 255)
+            ++soft, x += w.dx, y += w.dy;
         EXPECT_GE(soft, 1) << "an edge pixel with partial alpha";
         EXPECT_LE(soft, 12);
     }
@@ -189,13 +198,14 @@ TEST(SkinPictures, BodyEdgesAreAntiAliased) {
 TEST(SkinPictures, BodyIsOpaqueUnderEveryControl) {
     const Image bg = decode(skinPicturePng(0));
     ASSERT_EQ(bg.width, 512);
-    const Rect controls[] = {{134, 99, 250, 78},  {168, 236, 38, 23}, {215, 236, 38, 23}, {266, 236, 38, 23},
-                             {315, 236, 38, 23},  {420, 252, 34, 34}, {75, 252, 45, 45},  {132, 211, 250, 14},
-                             {170, 272, 175, 22}};
+    const Rect controls[] = {{134, 99, 250, 78}, {168, 236, 38, 23},  {215, 236, 38, 23},
+                             {266, 236, 38, 23}, {315, 236, 38, 23},  {420, 252, 34, 34},
+                             {75, 252, 45, 45},  {132, 211, 250, 14}, {170, 272, 175, 22}};
     for (const auto& r : controls) {
         int clear = 0;
         for (int y = r.y; y < r.y + r.height; ++y)
-            for (int x = r.x; x < r.x + r.width; ++x) clear += bg.at(x, y).a != 255;
+            for (int x = r.x; x < r.x + r.width; ++x)
+                clear += bg.at(x, y).a != 255;
         EXPECT_EQ(clear, 0) << "control at " << r.x << "," << r.y;
     }
 }
@@ -241,8 +251,8 @@ TEST(SkinPictures, ScreenGlassIsOliveWithALighterMiddle) {
     EXPECT_TRUE(near(middle, 220, 217, 137)) << int(middle.r) << "," << int(middle.g) << "," << int(middle.b);
     for (auto [x, y] : {std::pair{2, 39}, {247, 39}, {5, 5}, {244, 72}}) {
         const Pixel& p = glass.at(x, y);
-        EXPECT_TRUE(near(p, 182, 168, 78)) << x << "," << y << ": " << int(p.r) << "," << int(p.g) << ","
-                                           << int(p.b);
+        EXPECT_TRUE(near(p, 182, 168, 78))
+            << x << "," << y << ": " << int(p.r) << "," << int(p.g) << "," << int(p.b);
     }
 }
 
