@@ -20,7 +20,9 @@ namespace {
 #ifdef _WIN32
 constexpr std::string_view executableMagic{"MZ", 2};
 #else
-constexpr std::string_view executableMagic{"\x7f" "ELF", 4};
+constexpr std::string_view executableMagic{"\x7f"
+                                           "ELF",
+                                           4};
 #endif
 
 struct Download {

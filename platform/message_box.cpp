@@ -15,7 +15,9 @@ QString qtText(const Text& text) {
 
 } // namespace
 
-void setMessageBoxOwner(void* qwidget) { owner = static_cast<QWidget*>(qwidget); }
+void setMessageBoxOwner(void* qwidget) {
+    owner = static_cast<QWidget*>(qwidget);
+}
 
 MessageAnswer showMessageBox(const Text& title, const Text& text, MessageIcon icon, MessageButtons buttons) {
     if (!startGuiApplication("tundrel")) return MessageAnswer::none;

@@ -107,6 +107,7 @@ bool startProgramElevated(const Text& path, const Text& workingFolder) {
     std::vector<std::string> argv{"sh", "-c", "pkexec \"$@\"; exit 0", "sh", "env"};
     for (const char* name : {"DISPLAY", "XAUTHORITY"})
         if (const char* value = std::getenv(name)) argv.push_back(std::string(name) + "=" + value);
-    argv.insert(argv.end(), {"sh", "-c", "cd \"$0\" && exec \"$1\"", encodeUtf8(workingFolder), encodeUtf8(path)});
+    argv.insert(argv.end(),
+                {"sh", "-c", "cd \"$0\" && exec \"$1\"", encodeUtf8(workingFolder), encodeUtf8(path)});
     return spawnIn(argv, workingFolder);
 }

@@ -26,10 +26,10 @@ void post(UpdaterEvent event) {
 
 // The program decides when the window goes: a close request is only passed on.
 class StripWindow : public QWidget {
-public:
+  public:
     using QWidget::QWidget;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
         post({UpdaterEventKind::closeRequest, 0});
@@ -52,8 +52,10 @@ bool openUpdaterWindow(const Text& title, int width, int height) {
     window->setWindowTitle(qtText(title));
     window->setFixedSize(width, height);
     QPalette colours = window->palette();
-    for (auto role : {QPalette::Window, QPalette::Base}) colours.setColor(role, Qt::black);
-    for (auto role : {QPalette::Text, QPalette::WindowText}) colours.setColor(role, QColor(0, 255, 0));
+    for (auto role : {QPalette::Window, QPalette::Base})
+        colours.setColor(role, Qt::black);
+    for (auto role : {QPalette::Text, QPalette::WindowText})
+        colours.setColor(role, QColor(0, 255, 0));
     window->setPalette(colours);
     window->setAutoFillBackground(true);
 
@@ -76,7 +78,8 @@ bool openUpdaterWindow(const Text& title, int width, int height) {
 
 void closeUpdaterWindow() {
     setMessageBoxOwner(nullptr);
-    for (auto& [number, timer] : timers) delete timer;
+    for (auto& [number, timer] : timers)
+        delete timer;
     timers.clear();
     delete window;
     window = nullptr;

@@ -23,7 +23,7 @@ struct HttpAnswer {
 };
 
 class LocalHttpServer {
-public:
+  public:
     // Port 0 picks a free one. False when the port cannot be had.
     bool start(int port) {
         listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -66,7 +66,7 @@ public:
     }
     int requests() const { return requestCount; }
 
-private:
+  private:
     bool waitReadable(int fd, int ms) {
         pollfd p{fd, POLLIN, 0};
         return ::poll(&p, 1, ms) > 0;
@@ -96,15 +96,16 @@ private:
             ++requestCount;
             std::string path;
             size_t start = request.find(' ');
-            if (start != std::string::npos) path = request.substr(start + 1, request.find(' ', start + 1) - start - 1);
+            if (start != std::string::npos)
+                path = request.substr(start + 1, request.find(' ', start + 1) - start - 1);
             HttpAnswer a{404, "<html><body>Not Found</body></html>\n"};
             {
                 std::lock_guard lock(mutex);
                 if (auto it = answers.find(path); it != answers.end()) a = it->second;
             }
-            std::string head = "HTTP/1.0 " + std::to_string(a.status) + " X\r\nContent-Type: " +
-                               "application/octet-stream\r\nContent-Length: " + std::to_string(a.body.size()) +
-                               "\r\nConnection: close\r\n";
+            std::string head = "HTTP/1.0 " + std::to_string(a.status) +
+                               " X\r\nContent-Type: " + "application/octet-stream\r\nContent-Length: " +
+                               std::to_string(a.body.size()) + "\r\nConnection: close\r\n";
             if (!a.location.empty()) head += "Location: " + a.location + "\r\n";
             head += "\r\n";
             sendAll(client, head.data(), head.size());

@@ -14,7 +14,9 @@ std::string_view updaterImage() {
             static_cast<std::size_t>(updaterImageBytes_end - updaterImageBytes)};
 }
 
-Text updaterPath() { return baseFolder + u"updaterlite" + executableSuffix; }
+Text updaterPath() {
+    return baseFolder + u"updaterlite" + executableSuffix;
+}
 
 void removeUpdateLeftovers() {
     for (const Text& name : {Text(u"TUNDREL") + executableSuffix + u".old", Text(u"last.bak")}) {

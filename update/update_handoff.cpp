@@ -7,8 +7,8 @@
 #include "update/update_check.h"
 
 bool handOffToUpdater() {
-    MessageAnswer answer = showMessageBox(messages.msgUpdateTitle, messages.msgUpdatePrompt, MessageIcon::none,
-                                          MessageButtons::yesNo);
+    MessageAnswer answer = showMessageBox(messages.msgUpdateTitle, messages.msgUpdatePrompt,
+                                          MessageIcon::none, MessageButtons::yesNo);
     if (answer != MessageAnswer::yes) return false;
     startProgramElevated(updaterPath(), baseFolder);
     return true;

@@ -5,11 +5,17 @@
 #include "platform/file_modes.h"
 #include "platform/files.h"
 
-Text playerFileName() { return Text(u"TUNDRELlite") + executableSuffix; }
+Text playerFileName() {
+    return Text(u"TUNDRELlite") + executableSuffix;
+}
 
-Text oldPlayerFileName() { return playerFileName() + u".old"; }
+Text oldPlayerFileName() {
+    return playerFileName() + u".old";
+}
 
-Text downloadingText(std::int64_t bytes) { return u"Downloading : " + formatInteger(bytes / 1024) + u" ko"; }
+Text downloadingText(std::int64_t bytes) {
+    return u"Downloading : " + formatInteger(bytes / 1024) + u" ko";
+}
 
 SwapResult swapPlayer(const Text& workFolder) {
     Text player = workFolder + playerFileName();

@@ -53,9 +53,15 @@ void finishSwap() {
 void progressStep() {
     DownloadProgress progress = downloadProgress(download);
     switch (progress.state) {
-    case DownloadState::running: setUpdaterStatus(downloadingText(progress.bytes)); break;
-    case DownloadState::failed: setUpdaterStatus(u"Download failed"); break;
-    case DownloadState::succeeded: finishSwap(); break;
+    case DownloadState::running:
+        setUpdaterStatus(downloadingText(progress.bytes));
+        break;
+    case DownloadState::failed:
+        setUpdaterStatus(u"Download failed");
+        break;
+    case DownloadState::succeeded:
+        finishSwap();
+        break;
     }
 }
 
@@ -72,7 +78,8 @@ void runUpdater() {
     download = httpDownloadToFile(downloadUrl, workFolder + downloadFileName);
     while (!quit) {
         UpdaterEvent event = waitUpdaterEvent(30);
-        if (event.kind == UpdaterEventKind::timer && event.timer == progressTimer && !finished) progressStep();
+        if (event.kind == UpdaterEventKind::timer && event.timer == progressTimer && !finished)
+            progressStep();
         if (event.kind == UpdaterEventKind::closeRequest) break;
     }
     // A transfer still running is cut off here, and its partial file goes with it.

@@ -28,7 +28,8 @@ inline pid_t spawn(const std::vector<std::string>& argv, const std::string& fold
     if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(127);
     if (displayFd >= 0) ::dup2(displayFd, 3);
     std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     ::execvp(args[0], args.data());
     ::_exit(127);
@@ -54,7 +55,8 @@ inline std::string output(const std::string& command) {
     std::string text;
     if (FILE* p = ::popen(command.c_str(), "r")) {
         char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, p)) text += buffer;
+        while (std::fgets(buffer, sizeof buffer, p))
+            text += buffer;
         ::pclose(p);
     }
     return text;
@@ -73,9 +75,9 @@ inline std::string waitWindow(const std::string& pattern) {
 }
 
 inline void pressKeys(const std::string& window, const std::string& keys) {
-    std::system(("xdotool windowactivate --sync " + window + " >/dev/null 2>&1; xdotool key --clearmodifiers " +
-                 keys)
-                    .c_str());
+    std::system(
+        ("xdotool windowactivate --sync " + window + " >/dev/null 2>&1; xdotool key --clearmodifiers " + keys)
+            .c_str());
 }
 
 // An X server of its own (a free display number picked by Xvfb) with openbox on it; DISPLAY is set
@@ -98,8 +100,9 @@ struct Session {
         ::setenv("DISPLAY", (":" + std::string(number, std::strcspn(number, "\n"))).c_str(), 1);
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
         openbox = spawn({"openbox", "--sm-disable"}, "");
-        return waitUntil(
-            [] { return output("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos; });
+        return waitUntil([] {
+            return output("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
+        });
     }
 
     void stopAll() {

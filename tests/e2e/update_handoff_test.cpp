@@ -20,7 +20,7 @@ namespace {
 using namespace desktop;
 
 class HandOff : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(session.start()) << "Xvfb or openbox did not start";
         loadMessages(u"US");

@@ -62,10 +62,12 @@ AreaColours screenArea(const Geometry& g, const std::string& folder) {
     return c;
 }
 
-std::string fakePlayer() { return readWholeFile(textOf(TUNDREL_BIN_DIR "/updater_fake_player")).value_or(""); }
+std::string fakePlayer() {
+    return readWholeFile(textOf(TUNDREL_BIN_DIR "/updater_fake_player")).value_or("");
+}
 
 class Updater : public ::testing::Test {
-protected:
+  protected:
     // One X server and window manager for the whole suite.
     static void SetUpTestSuite() { ASSERT_TRUE(session.start()) << "Xvfb or openbox did not start"; }
     static void TearDownTestSuite() { session.stopAll(); }
@@ -86,7 +88,9 @@ protected:
     }
 
     void serveDownload(HttpAnswer answer) { server.answer(prefix + "lastlite.bak", std::move(answer)); }
-    void put(const char* name, const std::string& bytes) { ASSERT_TRUE(writeWholeFile(textOf(folder + name), bytes)); }
+    void put(const char* name, const std::string& bytes) {
+        ASSERT_TRUE(writeWholeFile(textOf(folder + name), bytes));
+    }
     std::optional<std::string> read(const char* name) { return readWholeFile(textOf(folder + name)); }
     bool exists(const char* name) { return fs::exists(folder + name); }
 

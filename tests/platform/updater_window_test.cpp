@@ -15,7 +15,7 @@ using namespace std::chrono;
 namespace {
 
 class UpdaterWindow : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         startNetwork();
         ASSERT_TRUE(startGuiApplication("updater_window_test"));
@@ -58,7 +58,9 @@ TEST_F(UpdaterWindow, ShowsTheFailureOfARefusedDownload) {
         const char* name;
         HttpAnswer answer;
     } cases[] = {
-        {"404", {404, "\x7f" "ELF and more"}},
+        {"404",
+         {404, "\x7f"
+               "ELF and more"}},
         {"HTML", {200, "<html></html>"}},
     };
     for (const auto& c : cases) {
@@ -74,7 +76,9 @@ TEST_F(UpdaterWindow, ShowsTheFailureOfARefusedDownload) {
 }
 
 TEST_F(UpdaterWindow, ShowsTheKilobytesReceivedWhileRunning) {
-    std::string body = "\x7f" "ELF" + std::string(2'000'000, 'x');
+    std::string body = "\x7f"
+                       "ELF" +
+                       std::string(2'000'000, 'x');
     server.answer("/lastlite.bak", {200, body, 2048});
     download = httpDownloadToFile(textOf(server.url("/lastlite.bak")), textOf(folder + "lastlite.bak"));
     addUpdaterTimer(1, 20);
@@ -95,7 +99,8 @@ TEST_F(UpdaterWindow, WaitReturnsNothingAfterTheTimeoutThenTheTicks) {
     EXPECT_EQ(waitUpdaterEvent(10).kind, UpdaterEventKind::none);
     addUpdaterTimer(1, 20);
     UpdaterEvent e;
-    for (int i = 0; i < 20 && e.kind == UpdaterEventKind::none; ++i) e = waitUpdaterEvent(30);
+    for (int i = 0; i < 20 && e.kind == UpdaterEventKind::none; ++i)
+        e = waitUpdaterEvent(30);
     EXPECT_EQ(e.kind, UpdaterEventKind::timer);
     EXPECT_EQ(e.timer, 1);
     setUpdaterStatus(u"Download finished");

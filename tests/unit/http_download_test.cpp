@@ -19,13 +19,15 @@ using namespace std::chrono_literals;
 namespace {
 
 std::string fakeExecutable(size_t size) {
-    std::string bytes = "\x7f" "ELF";
-    while (bytes.size() < size) bytes.push_back(static_cast<char>(bytes.size() * 7));
+    std::string bytes = "\x7f"
+                        "ELF";
+    while (bytes.size() < size)
+        bytes.push_back(static_cast<char>(bytes.size() * 7));
     return bytes;
 }
 
 class HttpDownload : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { startNetwork(); }
     static void TearDownTestSuite() { stopNetwork(); }
     void SetUp() override {
@@ -94,7 +96,9 @@ TEST_F(HttpDownload, RefusedAnswersLeaveNoFile) {
         {"500", {500, fakeExecutable(5000)}},
         {"HTML page", {200, "<html><body>Maintenance</body></html>"}},
         {"empty body", {200, ""}},
-        {"three bytes of the magic", {200, "\x7f" "EL"}},
+        {"three bytes of the magic",
+         {200, "\x7f"
+               "EL"}},
         {"Windows executable", {200, "MZ" + std::string(5000, 'x')}},
     };
     for (const auto& c : cases) {
@@ -113,8 +117,8 @@ TEST_F(HttpDownload, UnreachableServerOrUncreatableFileFails) {
     ASSERT_TRUE(closed.start(0));
     int port = closed.port();
     closed.stop(); // nothing listens there now
-    DownloadHandle d = httpDownloadToFile(
-        textOf("http://127.0.0.1:" + std::to_string(port) + "/lastlite.bak"), target());
+    DownloadHandle d =
+        httpDownloadToFile(textOf("http://127.0.0.1:" + std::to_string(port) + "/lastlite.bak"), target());
     EXPECT_EQ(waitFinal(d).state, DownloadState::failed);
     EXPECT_FALSE(fs::exists(dir + "/lastlite.bak"));
     closeDownload(d);

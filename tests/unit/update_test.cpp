@@ -29,22 +29,25 @@ ServerAddress fixedServer() {
     return {std::stoi(url.substr(colon + 1, slash - colon - 1)), url.substr(slash)};
 }
 
-bool isExecutable(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+bool isExecutable(const std::string& path) {
+    return ::access(path.c_str(), X_OK) == 0;
+}
 
 TEST(VersionNumber, DropsDotsAndReadsTheLeadingInteger) {
     struct {
         std::u16string_view text;
         std::int64_t number;
     } cases[] = {
-        {u"1.08.3", 1083},  {u"1.08.4", 1084},   {u"1.08.10", 10810}, {u"1.1", 11},
-        {u"2.0", 20},       {u"1.08.4\r\n", 1084}, {u"  1.08.5", 1085}, {u"\t-1.0", -10},
-        {u"<html>", 0},     {u"", 0},          {u"\uFEFF1.08.4", 0}, {u"1.08.4 beta 7", 1084},
+        {u"1.08.3", 1083},     {u"1.08.4", 1084},        {u"1.08.10", 10810}, {u"1.1", 11},   {u"2.0", 20},
+        {u"1.08.4\r\n", 1084}, {u"  1.08.5", 1085},      {u"\t-1.0", -10},    {u"<html>", 0}, {u"", 0},
+        {u"\uFEFF1.08.4", 0},  {u"1.08.4 beta 7", 1084},
     };
-    for (const auto& c : cases) EXPECT_EQ(versionNumber(c.text), c.number) << encodeUtf8(c.text);
+    for (const auto& c : cases)
+        EXPECT_EQ(versionNumber(c.text), c.number) << encodeUtf8(c.text);
 }
 
 class Update : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { startNetwork(); }
     static void TearDownTestSuite() { stopNetwork(); }
     void SetUp() override {
@@ -72,10 +75,19 @@ TEST_F(Update, WritesTheUpdaterOnlyForANewerVersion) {
         std::string versionFile;
         int result;
     } cases[] = {
-        {"1.08.4", 1},   {"1.08.4\r\n", 1},  {"1.08.10", 1},          {"1.10.0", 1},
+        {"1.08.4", 1},
+        {"1.08.4\r\n", 1},
+        {"1.08.10", 1},
+        {"1.10.0", 1},
         {"2.0.0", 0}, // 200: dropping the dots makes fewer digits a smaller number
-        {"1.08.3", 0},   {"1.08.2", 0},      {"1.1", 0},              {"2.0", 0},
-        {"<!DOCTYPE html><html>404</html>", 0}, {"\xEF\xBB\xBF" "1.08.4", 0},
+        {"1.08.3", 0},
+        {"1.08.2", 0},
+        {"1.1", 0},
+        {"2.0", 0},
+        {"<!DOCTYPE html><html>404</html>", 0},
+        {"\xEF\xBB\xBF"
+         "1.08.4",
+         0},
     };
     serve("");
     std::string image = *readWholeFile(textOf(TUNDREL_BIN_DIR "/updaterlite"));

@@ -17,11 +17,12 @@ TEST(UpdaterText, CountsWholeKilobytes) {
         std::int64_t bytes;
         std::u16string_view text;
     } cases[] = {
-        {0, u"Downloading : 0 ko"},       {1023, u"Downloading : 0 ko"},
-        {1024, u"Downloading : 1 ko"},    {2048, u"Downloading : 2 ko"},
+        {0, u"Downloading : 0 ko"},         {1023, u"Downloading : 0 ko"},
+        {1024, u"Downloading : 1 ko"},      {2048, u"Downloading : 2 ko"},
         {319'488, u"Downloading : 312 ko"}, {5'000'000'000LL, u"Downloading : 4882812 ko"},
     };
-    for (const auto& c : cases) EXPECT_EQ(downloadingText(c.bytes), c.text) << c.bytes;
+    for (const auto& c : cases)
+        EXPECT_EQ(downloadingText(c.bytes), c.text) << c.bytes;
 }
 
 TEST(UpdaterText, NamesThePlatformsFiles) {
@@ -30,7 +31,7 @@ TEST(UpdaterText, NamesThePlatformsFiles) {
 }
 
 class Swap : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/tundrel-swap-XXXXXX";
         dir = std::string(::mkdtemp(pattern)) + "/";
