@@ -314,6 +314,11 @@ bool playbackTime(Sound& sound, double& seconds, int& sampleRate) {
 }
 
 bool streamDuration(Sound& sound, double& seconds, int& sampleRate) {
+    // FFmpeg guesses a duration for live MP3 from the first bytes; only a seekable stream has one.
+    int seekable = 0;
+    if (!sound.playback || !sound.playback->mpv ||
+        mpv_get_property(sound.playback->mpv, "seekable", MPV_FORMAT_FLAG, &seekable) < 0 || !seekable)
+        return false;
     if (!readDouble(sound, "duration", seconds)) return false;
     sampleRate = sampleRateOf(sound);
     return true;
