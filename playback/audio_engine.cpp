@@ -38,6 +38,7 @@ bool loadAudioEngine() {
 }
 
 void unloadAudioEngine() {
-    closeLibrary(audioEngine.library);
+    // The library stays mapped: the engine's own threads may still be running their last instructions
+    // after System_Release, and unmapping their code under them crashes the process on its way out.
     audioEngine = AudioEngine{};
 }

@@ -29,6 +29,7 @@ extern AudioEngine audioEngine;
 // False when the library cannot be loaded; start-up then ends silently. An entry point the library
 // lacks stays null.
 bool loadAudioEngine();
+// Forgets the entry points; the library itself stays loaded until the process ends.
 void unloadAudioEngine();
 
 // The calls the player makes. A missing entry point is never called: the wrapper answers

@@ -9,3 +9,12 @@ tundrel_add_gtest(audio_engine_partial_test LABEL unit
     LIBS tundrel_playback_core
     ENV LD_LIBRARY_PATH=${CMAKE_BINARY_DIR}/fixtures/partial-engine)
 add_dependencies(audio_engine_partial_test partial_fmodex)
+
+# The binding against the real engine, once the engine is part of the build.
+if(TARGET fmodex)
+    tundrel_add_gtest(audio_engine_test LABEL unit
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/audio_engine_real_test.cpp
+        LIBS tundrel_playback_core
+        ENV LD_LIBRARY_PATH=${CMAKE_BINARY_DIR}/bin TUNDREL_AUDIO_OUT=null)
+    add_dependencies(audio_engine_test fmodex)
+endif()
