@@ -1,0 +1,420 @@
+// The radio's windows and its start-up, each test a real run of the player on a virtual display.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "harness.h"
+
+using namespace e2e;
+
+namespace {
+
+// The skin's places, in the body window's pixels.
+struct Area {
+    int x, y, width, height;
+};
+constexpr Area screenArea{134, 99, 250, 78};
+constexpr Area volumeTrack{132, 211, 250, 14};
+constexpr int powerX = 75 + 22, powerY = 252 + 22;
+constexpr int bodyPointX = 40, bodyPointY = 160; // the left grille: body, no control
+constexpr int cornerX = 3, cornerY = 3;          // fully transparent
+// Centred on the 1024 x 768 screen.
+constexpr int centredX = (1024 - 512) / 2, centredY = (768 - 316) / 2;
+
+const std::string mark = "\xEF\xBB\xBF";
+
+std::string newSettingsFile() {
+    return mark +
+           "\r\n[USERPREF]\r\n"
+           "LAST=(Pop Rock) Radio Paradise,http://stream.radioparadise.com/mp3-128\r\n"
+           "PLAN=0\r\nWX=0\r\nWY=0\r\nVOL=0.75\r\nLNG=FR\r\n"
+           ";  Tundrel 1.08.3\r\n"
+           "; Written by the Tundrel developers\r\n"
+           "; Thanks to every radio that shares its stream\r\n"
+           "; Ce logiciel utilise le moteur audio FMOD Ex - http://www.fmod.org\r\n";
+}
+
+std::string settingsWith(const std::string& keyLines) { return mark + "\r\n[USERPREF]\r\n" + keyLines; }
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    auto at = text.find(from);
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Screenshots of interest land in $TUNDREL_E2E_SHOTS when it names a folder.
+void keepScreenshot(const Screenshot& shot, const std::string& name) {
+    if (const char* folder = std::getenv("TUNDREL_E2E_SHOTS"); folder && *folder)
+        shot.savePng(std::string(folder) + "/" + name + ".png");
+}
+
+std::string testName() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    return name;
+}
+
+// The dark text colour of the screen, give or take the anti-aliasing.
+bool isScreenInk(std::uint32_t p) {
+    return std::abs(red(p) - 33) <= 35 && std::abs(green(p) - 62) <= 35 && std::abs(blue(p) - 2) <= 40;
+}
+
+// The silver of the volume knob: bright and nearly grey, unlike the wood and the groove.
+bool isKnobSilver(std::uint32_t p) {
+    int high = std::max({red(p), green(p), blue(p)}), low = std::min({red(p), green(p), blue(p)});
+    return low >= 110 && high - low <= 40;
+}
+
+struct Span {
+    int count = 0, left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;
+};
+
+template <typename Test> Span spanOf(const Player& player, const Screenshot& shot, Area area, Test test) {
+    Span s;
+    for (int y = area.y; y < area.y + area.height; ++y)
+        for (int x = area.x; x < area.x + area.width; ++x)
+            if (test(player.pixel(shot, x, y))) {
+                ++s.count;
+                s.left = std::min(s.left, x - area.x);
+                s.right = std::max(s.right, x - area.x);
+                s.top = std::min(s.top, y - area.y);
+                s.bottom = std::max(s.bottom, y - area.y);
+            }
+    return s;
+}
+
+// A display, the station server, a home folder and the player in it.
+struct Radio {
+    explicit Radio(Desktop desktop = Desktop::plain, PlayerOptions options = {})
+        : display(desktop), player(display, home.path, std::move(options)) {}
+
+    void open() {
+        ASSERT_TRUE(display.ready()) << "no virtual display (" << desktopName(display.desktop()) << ")";
+        ASSERT_TRUE(stations.start()) << "the station server did not start on port " << stationServerPort;
+        ASSERT_TRUE(player.start());
+        ASSERT_TRUE(player.waitForBody()) << "no radio on screen; log:\n" << player.log();
+    }
+
+    WindowInfo body() const { return player.body().value_or(WindowInfo{}); }
+    WindowInfo controls() const { return player.controls().value_or(WindowInfo{}); }
+
+    VirtualDisplay display;
+    StationServer stations;
+    TempFolder home{"e2e-home"};
+    Player player;
+};
+
+// A folder of its own with a copy of the player, and of the engine when asked.
+std::string copyPlayerTo(const TempFolder& folder, bool withEngine) {
+    namespace fs = std::filesystem;
+    fs::copy_file(playerBinary(), folder / "TUNDRELlite");
+    if (withEngine) fs::copy_file(engineLibrary(), folder / "libfmodex.so");
+    return folder / "TUNDRELlite";
+}
+
+} // namespace
+
+TEST(FirstStart, WritesANewSettingsFileAndShowsTheBanner) {
+    Radio radio;
+    ASSERT_NO_FATAL_FAILURE(radio.open());
+
+    // The banner stays until the first tick of the 1.5 s timer: look at once and often.
+    Span ink;
+    Screenshot shot;
+    waitUntil(
+        [&] {
+            shot = radio.display.screenshot();
+            ink = spanOf(radio.player, shot, screenArea, isScreenInk);
+            return ink.count > 50;
+        },
+        5s);
+    keepScreenshot(shot, testName());
+    ASSERT_GT(ink.count, 50) << "no dark text on the screen";
+    // "~ Tundrel ~ v1.08.3" in one line, centred on 125: narrower than any welcome text.
+    int width = ink.right - ink.left + 1;
+    EXPECT_GT(width, 100);
+    EXPECT_LT(width, 160);
+    EXPECT_NEAR((ink.left + ink.right) / 2.0, 125, 4);
+    EXPECT_GE(ink.top, 30);
+    EXPECT_LE(ink.bottom, 52);
+
+    EXPECT_EQ(readFile(radio.home / "user_radio.pzt"), newSettingsFile());
+}
+
+TEST(Windows, TheControlWindowIsTheBodysTransientAndBothAreCentred) {
+    Radio radio;
+    ASSERT_NO_FATAL_FAILURE(radio.open());
+    WindowInfo body = radio.body(), controls = radio.controls();
+    EXPECT_EQ(radio.display.windowTitle(body.id), "Alpha Window Test");
+    EXPECT_EQ(radio.display.findWindows("Alpha Window Test").size(), 1u);
+    EXPECT_EQ(body.width, 512);
+    EXPECT_EQ(body.height, 316);
+    EXPECT_EQ(body.x, centredX);
+    EXPECT_EQ(body.y, centredY);
+    EXPECT_EQ(controls.width, 512);
+    EXPECT_EQ(controls.height, 316);
+    EXPECT_EQ(controls.x, body.x);
+    EXPECT_EQ(controls.y, body.y);
+    auto states = radio.display.windowStates(controls.id);
+    EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_SKIP_TASKBAR"), states.end());
+}
+
+// ---- moving, in the three desktops ----------------------------------------------------------------
+
+class Moving : public ::testing::TestWithParam<Desktop> {};
+
+TEST_P(Moving, APressOnTheBodyDragsBothWindowsTogether) {
+    Radio radio(GetParam());
+    ASSERT_NO_FATAL_FAILURE(radio.open());
+    pauseFor(500ms);
+    WindowInfo before = radio.body();
+    keepScreenshot(radio.display.screenshot(), testName() + "_before");
+
+    radio.player.drag(bodyPointX, bodyPointY, bodyPointX + 60, bodyPointY + 40);
+
+    WindowInfo body = radio.body(), controls = radio.controls();
+    keepScreenshot(radio.display.screenshot(), testName() + "_after");
+    EXPECT_EQ(body.x, before.x + 60);
+    EXPECT_EQ(body.y, before.y + 40);
+    EXPECT_EQ(controls.x, body.x);
+    EXPECT_EQ(controls.y, body.y);
+    EXPECT_EQ(body.width, 512);
+    EXPECT_EQ(controls.height, 316);
+    EXPECT_TRUE(radio.player.running());
+}
+
+TEST_P(Moving, APressOnATransparentCornerMovesNothing) {
+    Radio radio(GetParam());
+    ASSERT_NO_FATAL_FAILURE(radio.open());
+    pauseFor(500ms);
+    WindowInfo before = radio.body();
+
+    radio.player.drag(cornerX, cornerY, cornerX + 50, cornerY + 50);
+
+    WindowInfo body = radio.body(), controls = radio.controls();
+    EXPECT_EQ(body.x, before.x);
+    EXPECT_EQ(body.y, before.y);
+    EXPECT_EQ(controls.x, before.x);
+    EXPECT_EQ(controls.y, before.y);
+}
+
+// The corners show the desktop: no dark fringe or opaque box around the case.
+TEST_P(Moving, TheCornersShowTheDesktopBelow) {
+    Radio radio(GetParam());
+    ASSERT_NO_FATAL_FAILURE(radio.open());
+    pauseFor(500ms);
+    Screenshot shot = radio.display.screenshot();
+    std::uint32_t desktop = shot.at(5, 5);
+    for (auto [x, y] : {std::pair{cornerX, cornerY}, {508, 3}, {3, 312}, {508, 312}})
+        EXPECT_EQ(radio.player.pixel(shot, x, y), desktop) << x << "," << y;
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, Moving,
+                         ::testing::Values(Desktop::plain, Desktop::openbox, Desktop::openboxPicom),
+                         [](const auto& info) { return std::string(desktopName(info.param)); });
+
+// ---- ending -------------------------------------------------------------------------------------
+
+TEST(PowerButton, EndsWithCodeZeroAndSavesTheWindowPosition) {
+    Radio radio;
+    ASSERT_NO_FATAL_FAILURE(radio.open());
+    pauseFor(500ms);
+    radio.player.drag(bodyPointX, bodyPointY, bodyPointX + 40, bodyPointY + 30);
+    WindowInfo moved = radio.controls();
+    ASSERT_EQ(moved.x, centredX + 40);
+
+    radio.player.click(powerX, powerY);
+
+    EXPECT_EQ(radio.player.waitForExit(10s), 0) << radio.player.log();
+    std::string expected = newSettingsFile();
+    // The one station of the list with the default's name is selected, and its URL is the one kept.
+    expected = replaced(expected, "http://stream.radioparadise.com/mp3-128", "http://127.0.0.1:9/mp3-128");
+    expected = replaced(expected, "WX=0\r\n", "WX=" + std::to_string(moved.x) + "\r\n");
+    expected = replaced(expected, "WY=0\r\n", "WY=" + std::to_string(moved.y) + "\r\n");
+    EXPECT_EQ(readFile(radio.home / "user_radio.pzt"), expected);
+}
+
+TEST(Offline, ShowsTheErrorBoxAndWritesNothing) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a network namespace needs root";
+    PlayerOptions offline;
+    offline.offline = true;
+    Radio radio(Desktop::openbox, offline);
+    ASSERT_TRUE(radio.display.ready());
+    writeFile(radio.home / "last.bak", "left over");
+    ASSERT_TRUE(radio.player.start());
+
+    std::vector<unsigned long> boxes;
+    ASSERT_TRUE(waitUntil([&] { return !(boxes = radio.display.findWindows("Erreur")).empty(); }, 15s))
+        << radio.player.log();
+    pauseFor(300ms);
+    keepScreenshot(radio.display.screenshot(), testName());
+    EXPECT_TRUE(radio.display.findWindows("Alpha Window Test").empty());
+
+    radio.display.xdotool({"windowactivate", "--sync", std::to_string(boxes.front())});
+    radio.display.pressKey("Return");
+
+    EXPECT_EQ(radio.player.waitForExit(10s), 0) << radio.player.log();
+    EXPECT_EQ(filesIn(radio.home.path), std::vector<std::string>{"last.bak"});
+}
+
+TEST(NoEngine, EndsAtOnceWithoutWindowOrFiles) {
+    TempFolder programFolder{"e2e-program"};
+    PlayerOptions options;
+    options.binary = copyPlayerTo(programFolder, false);
+    options.env = {"LD_LIBRARY_PATH="};
+    Radio radio(Desktop::plain, options);
+    ASSERT_TRUE(radio.display.ready());
+    ASSERT_TRUE(radio.stations.start());
+    writeFile(radio.home / "TUNDREL.old", "left over");
+    writeFile(radio.home / "last.bak", "left over");
+    bool windowSeen = false;
+    ASSERT_TRUE(radio.player.start());
+
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            windowSeen = windowSeen || !radio.display.findWindows("Alpha Window Test").empty();
+            return !radio.player.running();
+        },
+        10s));
+    EXPECT_EQ(radio.player.waitForExit(1s), 0) << radio.player.log();
+    EXPECT_FALSE(windowSeen);
+    EXPECT_EQ(filesIn(radio.home.path), (std::vector<std::string>{"TUNDREL.old", "last.bak"}));
+    EXPECT_EQ(filesIn(programFolder.path), std::vector<std::string>{"TUNDRELlite"});
+}
+
+// ---- folders ------------------------------------------------------------------------------------
+
+TEST(Folders, FilesLiveInTheCurrentFolderNotBesideTheProgram) {
+    TempFolder programFolder{"e2e-program"};
+    PlayerOptions options;
+    options.binary = copyPlayerTo(programFolder, true);
+    Radio radio(Desktop::plain, options);
+    const std::string programSettings = settingsWith("VOL=0.5\r\nLNG=US\r\n");
+    for (const std::string& folder : {programFolder.path, radio.home.path}) {
+        writeFile(folder + "/TUNDREL.old", "left over");
+        writeFile(folder + "/last.bak", "left over");
+    }
+    writeFile(programFolder / "user_radio.pzt", programSettings);
+    ASSERT_NO_FATAL_FAILURE(radio.open());
+    pauseFor(500ms);
+
+    // Start-up cleaned the current folder and created the settings there.
+    EXPECT_EQ(filesIn(radio.home.path), std::vector<std::string>{"user_radio.pzt"});
+    EXPECT_EQ(readFile(radio.home / "user_radio.pzt"), newSettingsFile());
+    // The default volume, 0.75, not the program folder's 0.5: no knob on the track.
+    Span knob = spanOf(radio.player, radio.display.screenshot(), volumeTrack, isKnobSilver);
+    EXPECT_EQ(knob.count, 0);
+
+    radio.player.click(powerX, powerY);
+    EXPECT_EQ(radio.player.waitForExit(10s), 0);
+    EXPECT_NE(readFile(radio.home / "user_radio.pzt").find("WX=" + std::to_string(centredX) + "\r\n"),
+              std::string::npos);
+    EXPECT_EQ(filesIn(programFolder.path),
+              (std::vector<std::string>{"TUNDREL.old", "TUNDRELlite", "last.bak", "libfmodex.so", "user_radio.pzt"}));
+    EXPECT_EQ(readFile(programFolder / "user_radio.pzt"), programSettings);
+}
+
+// ---- what the settings change on screen ---------------------------------------------------------
+
+struct KnobCase {
+    const char* volume;
+    int expectedKnobX; // on the track; -1: none visible
+};
+
+class VolumeKnob : public ::testing::TestWithParam<KnobCase> {};
+
+TEST_P(VolumeKnob, IsDrawnWhereTheSavedVolumePutsIt) {
+    Radio radio;
+    writeFile(radio.home / "user_radio.pzt", settingsWith(std::string("VOL=") + GetParam().volume + "\r\n"));
+    ASSERT_NO_FATAL_FAILURE(radio.open());
+    Span knob;
+    Screenshot shot;
+    // The track is drawn before the windows show; allow the first paint.
+    waitUntil(
+        [&] {
+            shot = radio.display.screenshot();
+            knob = spanOf(radio.player, shot, volumeTrack, isKnobSilver);
+            return knob.count > 0 && GetParam().expectedKnobX >= 0;
+        },
+        2s);
+    keepScreenshot(shot, testName());
+    if (GetParam().expectedKnobX < 0) {
+        EXPECT_EQ(knob.count, 0) << "silver at x " << knob.left << " to " << knob.right;
+        return;
+    }
+    // The knob is 16 pixels wide, drawn from x - 5.
+    EXPECT_GT(knob.count, 30);
+    EXPECT_GE(knob.left, GetParam().expectedKnobX - 5);
+    EXPECT_LE(knob.right, GetParam().expectedKnobX + 10);
+    EXPECT_NEAR((knob.left + knob.right) / 2.0, GetParam().expectedKnobX + 2.5, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Volumes, VolumeKnob,
+                         ::testing::Values(KnobCase{"0.5", 200}, KnobCase{"0.25", 100}, KnobCase{"0.75", -1}),
+                         [](const auto& info) { return "volume_" + std::to_string(info.index); });
+
+struct TopCase {
+    const char* plan;
+    bool radioStaysVisible;
+};
+
+class AlwaysOnTop : public ::testing::TestWithParam<TopCase> {};
+
+// Another window opened over the radio: with PLAN on, the radio still shows; off, it is covered.
+TEST_P(AlwaysOnTop, KeepsTheWholeRadioAboveOtherWindows) {
+    Radio radio(Desktop::openbox);
+    writeFile(radio.home / "user_radio.pzt", settingsWith(std::string("PLAN=") + GetParam().plan + "\r\n"));
+    ASSERT_NO_FATAL_FAILURE(radio.open());
+    pauseFor(500ms);
+    WindowInfo body = radio.body();
+    // The left grille and the power button: nothing there changes by itself.
+    const Area covered{20, 40, 160, 240};
+    Screenshot alone = radio.display.screenshot();
+
+    Process other = startProcess({"xmessage", "-geometry",
+                                  std::to_string(covered.width) + "x" + std::to_string(covered.height) + "+" +
+                                      std::to_string(body.x + covered.x) + "+" + std::to_string(body.y + covered.y),
+                                  "a window over the radio"},
+                                 radio.display.environment());
+    bool shown = waitUntil(
+        [&] {
+            auto found = radio.display.findWindows("xmessage");
+            auto info = found.empty() ? std::nullopt : radio.display.window(found.front());
+            return info && info->viewable;
+        },
+        10s);
+    pauseFor(500ms);
+    Screenshot withOther = radio.display.screenshot();
+    keepScreenshot(withOther, testName());
+    stopProcess(other);
+    ASSERT_TRUE(shown) << "xmessage did not open";
+
+    int changed = 0;
+    for (int y = covered.y + 10; y < covered.y + covered.height - 10; ++y)
+        for (int x = covered.x + 10; x < covered.x + covered.width - 10; ++x)
+            changed += radio.player.pixel(alone, x, y) != radio.player.pixel(withOther, x, y);
+    if (GetParam().radioStaysVisible) {
+        EXPECT_EQ(changed, 0);
+        for (auto id : {radio.body().id, radio.controls().id}) {
+            auto states = radio.display.windowStates(id);
+            EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_ABOVE"), states.end()) << id;
+        }
+    } else {
+        EXPECT_GT(changed, 1000);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Plan, AlwaysOnTop, ::testing::Values(TopCase{"1", true}, TopCase{"0", false}),
+                         [](const auto& info) { return std::string("PLAN_") + info.param.plan; });
