@@ -38,8 +38,9 @@ int checkForUpdate() {
     if (!body) return 0;
     std::int64_t remote = versionNumber(decodeUtf8(*body));
     if (local < remote) {
-        // An updater still running from this file cannot be replaced; the question is asked anyway.
-        if (writeWholeFile(updaterPath(), updaterImage())) makeExecutable(updaterPath());
+        // Written beside and renamed into place: a full disk never leaves a truncated updater that
+        // Yes would then start. When it cannot be written the question is asked all the same.
+        if (replaceFileAtomically(updaterPath(), updaterImage())) makeExecutable(updaterPath());
         return 1;
     }
     if (fileExists(updaterPath())) deleteFile(updaterPath(), false);

@@ -20,7 +20,8 @@ void removeUpdateLeftovers();
 std::int64_t versionNumber(std::u16string_view version);
 
 // 1 when the server's "lastlite.pzt" names a newer version than programVersion: the updater is then
-// written to updaterPath (runnable), whether or not that succeeds. 0 otherwise, and an existing
+// written to updaterPath (runnable, replacing any file there whole or not at all), whether or not
+// that succeeds. 0 otherwise, and an existing
 // updater file is deleted; 0 without touching any file when nothing could be fetched.
 int checkForUpdate();
 

@@ -103,6 +103,8 @@ TEST_F(Update, WritesTheUpdaterOnlyForANewerVersion) {
         } else {
             EXPECT_FALSE(fs::exists(updater()));
         }
+        // Nothing else is left in the folder, no temporary file either.
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), c.result);
     }
 }
 
