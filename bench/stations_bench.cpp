@@ -15,11 +15,12 @@ constexpr int stationCountInList = 50000;
 // accented or in other letter cases so the sort's folding has work to do.
 const std::string& syntheticList() {
     static const std::string list = [] {
-        const char* genres[] = {"Pop", "Rock", "Jazz", "Classical", "News", "Talk", "Electro", "Country",
-                                "Hip Hop", "Ambient", "Metal", "Reggae", "Soul", "Blues", "Latino", "World"};
-        const char* words[] = {"Radio", "FM", "Paradise", "Caf\xC3\xA9", "Sky", "wave", "\xC3\x89toile",
-                               "Zone", "city", "Hits", "Classic", "Live", "_Underground", "Nova", "Deep",
-                               "Sound"};
+        const char* genres[] = {"Pop",     "Rock",    "Jazz",    "Classical", "News",  "Talk",
+                                "Electro", "Country", "Hip Hop", "Ambient",   "Metal", "Reggae",
+                                "Soul",    "Blues",   "Latino",  "World"};
+        const char* words[] = {"Radio",         "FM",   "Paradise", "Caf\xC3\xA9", "Sky",     "wave",
+                               "\xC3\x89toile", "Zone", "city",     "Hits",        "Classic", "Live",
+                               "_Underground",  "Nova", "Deep",     "Sound"};
         std::uint32_t seed = 12345;
         auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
         std::string out;

@@ -46,14 +46,14 @@ inline FMOD_RESULT engineSystemInit(FMOD_SYSTEM* system, int maxChannels, FMOD_I
 }
 inline FMOD_RESULT engineSystemCreateStream(FMOD_SYSTEM* system, const char* name, FMOD_MODE mode,
                                             FMOD_CREATESOUNDEXINFO* exInfo, FMOD_SOUND** sound) {
-    return audioEngine.systemCreateStream
-               ? audioEngine.systemCreateStream(system, name, mode, exInfo, sound)
-               : engineMissing;
+    return audioEngine.systemCreateStream ? audioEngine.systemCreateStream(system, name, mode, exInfo, sound)
+                                          : engineMissing;
 }
 inline FMOD_RESULT engineSystemPlaySound(FMOD_SYSTEM* system, FMOD_CHANNELINDEX channelId, FMOD_SOUND* sound,
                                          FMOD_BOOL paused, FMOD_CHANNEL** channel) {
-    return audioEngine.systemPlaySound ? audioEngine.systemPlaySound(system, channelId, sound, paused, channel)
-                                       : engineMissing;
+    return audioEngine.systemPlaySound
+               ? audioEngine.systemPlaySound(system, channelId, sound, paused, channel)
+               : engineMissing;
 }
 inline FMOD_RESULT engineSoundRelease(FMOD_SOUND* sound) {
     return audioEngine.soundRelease ? audioEngine.soundRelease(sound) : engineMissing;

@@ -81,7 +81,12 @@ void rotateScreenText() {
     // Too short a line (the two-letter advert marker) keeps whatever the screen shows.
     if (nowPlaying.size() < 6 || playerState.streamFailed == 1) return;
     switch (rotationTick) {
-    case 0: case 1: case 2: case 3: case 4: case 5:
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
         screenText = nowPlaying;
         break;
     case 6:

@@ -37,11 +37,17 @@ Station* currentStation(StationList& list) {
     return &list.entries[static_cast<std::size_t>(list.cursor)];
 }
 
-int stationIndex(const StationList& list) { return list.cursor; }
+int stationIndex(const StationList& list) {
+    return list.cursor;
+}
 
-int stationCount(const StationList& list) { return static_cast<int>(list.entries.size()); }
+int stationCount(const StationList& list) {
+    return static_cast<int>(list.entries.size());
+}
 
-void resetStations(StationList& list) { list.cursor = -1; }
+void resetStations(StationList& list) {
+    list.cursor = -1;
+}
 
 bool nextStation(StationList& list) {
     if (list.cursor + 1 >= stationCount(list)) return false;

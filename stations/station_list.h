@@ -28,10 +28,10 @@ void setStationPaths();
 
 // List operations with the cursor semantics the catalogue relies on.
 void clearStations(StationList& list);
-Station& addStation(StationList& list);        // empty entry after the cursor (front when none); cursor on it
+Station& addStation(StationList& list); // empty entry after the cursor (front when none); cursor on it
 void selectStation(StationList& list, int index); // out of range: cursor on none
-Station* currentStation(StationList& list);    // entry under the cursor, or nothing
-int stationIndex(const StationList& list);      // index of the cursor's entry, -1 for none
+Station* currentStation(StationList& list);       // entry under the cursor, or nothing
+int stationIndex(const StationList& list);        // index of the cursor's entry, -1 for none
 int stationCount(const StationList& list);
 // Iteration from the front: resetStations, then nextStation puts the cursor on each entry in turn and
 // returns false once past the last one, leaving the cursor on the last entry.

@@ -10,14 +10,22 @@ namespace {
 TEST(RealEngine, AllSixteenEntryPointsAreFound) {
     ASSERT_TRUE(loadAudioEngine());
     const void* entryPoints[] = {
-        reinterpret_cast<void*>(audioEngine.systemCreate),       reinterpret_cast<void*>(audioEngine.systemInit),
-        reinterpret_cast<void*>(audioEngine.systemCreateStream), reinterpret_cast<void*>(audioEngine.systemPlaySound),
-        reinterpret_cast<void*>(audioEngine.soundRelease),       reinterpret_cast<void*>(audioEngine.channelSetVolume),
-        reinterpret_cast<void*>(audioEngine.channelSetPaused),   reinterpret_cast<void*>(audioEngine.channelGetPaused),
-        reinterpret_cast<void*>(audioEngine.channelStop),        reinterpret_cast<void*>(audioEngine.systemRelease),
-        reinterpret_cast<void*>(audioEngine.channelGetPosition), reinterpret_cast<void*>(audioEngine.channelSetPosition),
-        reinterpret_cast<void*>(audioEngine.soundGetLength),     reinterpret_cast<void*>(audioEngine.soundGetNumTags),
-        reinterpret_cast<void*>(audioEngine.soundGetTag),        reinterpret_cast<void*>(audioEngine.channelGetSpectrum),
+        reinterpret_cast<void*>(audioEngine.systemCreate),
+        reinterpret_cast<void*>(audioEngine.systemInit),
+        reinterpret_cast<void*>(audioEngine.systemCreateStream),
+        reinterpret_cast<void*>(audioEngine.systemPlaySound),
+        reinterpret_cast<void*>(audioEngine.soundRelease),
+        reinterpret_cast<void*>(audioEngine.channelSetVolume),
+        reinterpret_cast<void*>(audioEngine.channelSetPaused),
+        reinterpret_cast<void*>(audioEngine.channelGetPaused),
+        reinterpret_cast<void*>(audioEngine.channelStop),
+        reinterpret_cast<void*>(audioEngine.systemRelease),
+        reinterpret_cast<void*>(audioEngine.channelGetPosition),
+        reinterpret_cast<void*>(audioEngine.channelSetPosition),
+        reinterpret_cast<void*>(audioEngine.soundGetLength),
+        reinterpret_cast<void*>(audioEngine.soundGetNumTags),
+        reinterpret_cast<void*>(audioEngine.soundGetTag),
+        reinterpret_cast<void*>(audioEngine.channelGetSpectrum),
     };
     for (std::size_t i = 0; i < std::size(entryPoints); ++i)
         EXPECT_NE(entryPoints[i], nullptr) << i;

@@ -35,10 +35,12 @@ FMOD_RESULT fakeGetTag(FMOD_SOUND*, const char*, int index, FMOD_TAG* tag) {
     return FMOD_OK;
 }
 
-FMOD_RESULT failingGetTag(FMOD_SOUND*, const char*, int, FMOD_TAG*) { return FMOD_ERR_INVALID_HANDLE; }
+FMOD_RESULT failingGetTag(FMOD_SOUND*, const char*, int, FMOD_TAG*) {
+    return FMOD_ERR_INVALID_HANDLE;
+}
 
 class NowPlaying : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         audioEngine = AudioEngine{};
         audioEngine.soundGetNumTags = fakeGetNumTags;
@@ -139,8 +141,8 @@ TEST_F(NowPlaying, RotationAlternatesTitleAndStationLine) {
     // After a start: six ticks of title, two of station line, then five and two for ever.
     const std::vector<Text> expected = {
         nowPlaying, nowPlaying, nowPlaying, nowPlaying, nowPlaying, nowPlaying, station, station,
-        nowPlaying, nowPlaying, nowPlaying, nowPlaying, nowPlaying, station, station,
-        nowPlaying, nowPlaying, nowPlaying, nowPlaying, nowPlaying, station, station};
+        nowPlaying, nowPlaying, nowPlaying, nowPlaying, nowPlaying, station,    station, nowPlaying,
+        nowPlaying, nowPlaying, nowPlaying, nowPlaying, station,    station};
     const std::vector<int> ticks = {1, 2, 3, 4, 5, 6, 7, 1, 2, 3, 4, 5, 6, 7, 1, 2, 3, 4, 5, 6, 7, 1};
     for (std::size_t i = 0; i < expected.size(); ++i) {
         rotateScreenText();

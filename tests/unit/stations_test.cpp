@@ -122,9 +122,8 @@ TEST(SortCatalogue, AgreesWithTheFoldedComparison) {
         addStation(catalogue) = s;
         reference.push_back(s);
     }
-    std::stable_sort(reference.begin(), reference.end(), [](const Station& a, const Station& b) {
-        return compareFoldAscii(a.name, b.name) < 0;
-    });
+    std::stable_sort(reference.begin(), reference.end(),
+                     [](const Station& a, const Station& b) { return compareFoldAscii(a.name, b.name) < 0; });
     sortCatalogue();
     ASSERT_EQ(catalogue.entries.size(), reference.size());
     for (std::size_t i = 0; i < reference.size(); ++i) {
@@ -176,7 +175,7 @@ TEST(SetStationPaths, FromBaseFolderAndServer) {
 // ---- through a real HTTP server ----
 
 class StationServer : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(startNetwork());
         ASSERT_TRUE(server.start());
@@ -213,26 +212,35 @@ struct ListCase {
 
 TEST_F(StationServer, ParsesAndSortsLists) {
     const ListCase cases[] = {
-        {"two CR LF lines", "(Rock) One,http://a/1\r\n(Jazz) Two,http://b/2\r\n",
+        {"two CR LF lines",
+         "(Rock) One,http://a/1\r\n(Jazz) Two,http://b/2\r\n",
          {{u"(Jazz) Two", u"http://b/2"}, {u"(Rock) One", u"http://a/1"}}},
         {"last line without line end is lost", "A,u1\r\nB,u2", {{u"A", u"u1"}}},
-        {"LF-only lines lose a real character", "A,http://x/1\nB,http://x/2\n",
+        {"LF-only lines lose a real character",
+         "A,http://x/1\nB,http://x/2\n",
          {{u"A", u"http://x/"}, {u"B", u"http://x/"}}},
-        {"empty line is an empty entry, sorted first", "B,u\r\n\r\nA,v\r\n",
+        {"empty line is an empty entry, sorted first",
+         "B,u\r\n\r\nA,v\r\n",
          {{u"", u""}, {u"A", u"v"}, {u"B", u"u"}}},
         {"no comma: the whole line is the URL", "justaurl\r\n", {{u"", u"justaurl"}}},
         {"two commas: the URL keeps the second", "Name,http://x/?a=1,2\r\n", {{u"Name", u"http://x/?a=1,2"}}},
         {"lone LF gives an entry with nothing to cut", "\nA,u\r\n", {{u"", u""}, {u"A", u"u"}}},
         {"NUL ends the text", std::string("A,u1\r\nB,u2\r\n\0C,u3\r\n", 18), {{u"A", u"u1"}, {u"B", u"u2"}}},
-        {"case-only differences keep file order", "b,1\r\nB,2\r\nb,3\r\nA,4\r\n",
+        {"case-only differences keep file order",
+         "b,1\r\nB,2\r\nb,3\r\nA,4\r\n",
          {{u"A", u"4"}, {u"b", u"1"}, {u"B", u"2"}, {u"b", u"3"}}},
-        {"bracket before digits and letters", "Alpha,1\r\n9 Nine,2\r\n(Pop) X,3\r\n",
+        {"bracket before digits and letters",
+         "Alpha,1\r\n9 Nine,2\r\n(Pop) X,3\r\n",
          {{u"(Pop) X", u"3"}, {u"9 Nine", u"2"}, {u"Alpha", u"1"}}},
-        {"accented after ASCII letters", "\xC3\x89lan,1\r\nzebra,2\r\nZulu,3\r\n",
+        {"accented after ASCII letters",
+         "\xC3\x89lan,1\r\nzebra,2\r\nZulu,3\r\n",
          {{u"zebra", u"2"}, {u"Zulu", u"3"}, {u"\u00C9lan", u"1"}}},
-        {"underscore before letters", "a,1\r\nZed,2\r\n_x,3\r\n",
+        {"underscore before letters",
+         "a,1\r\nZed,2\r\n_x,3\r\n",
          {{u"_x", u"3"}, {u"a", u"1"}, {u"Zed", u"2"}}},
-        {"the list's own BOM stays and sorts after Latin-1", "\xEF\xBB\xBF" "Alpha,1\r\n\xC3\xBF,2\r\nzz,3\r\n",
+        {"the list's own BOM stays and sorts after Latin-1",
+         "\xEF\xBB\xBF"
+         "Alpha,1\r\n\xC3\xBF,2\r\nzz,3\r\n",
          {{u"zz", u"3"}, {u"\u00FF", u"2"}, {u"\uFEFFAlpha", u"1"}}},
         {"a prefix sorts first", "abc,1\r\nab,2\r\n", {{u"ab", u"2"}, {u"abc", u"1"}}},
         {"malformed UTF-8 becomes U+FFFD", "R\xFFx,u\r\n", {{u"R\uFFFDx", u"u"}}},
@@ -322,9 +330,11 @@ TEST_F(StationServer, StalledServerGivesUp) {
 TEST_F(StationServer, UserStationGoesAfterTheSecondEntry) {
     const ListCase cases[] = {
         {"one-line list: first", "same,u1\r\n", {{u"same", u"user"}, {u"same", u"u1"}}},
-        {"two-line list: last", "same,u1\r\nsame,u2\r\n",
+        {"two-line list: last",
+         "same,u1\r\nsame,u2\r\n",
          {{u"same", u"u1"}, {u"same", u"u2"}, {u"SAME", u"user"}}},
-        {"three-line list: third", "same,u1\r\nsame,u2\r\nsame,u3\r\n",
+        {"three-line list: third",
+         "same,u1\r\nsame,u2\r\nsame,u3\r\n",
          {{u"same", u"u1"}, {u"same", u"u2"}, {u"SAME", u"user"}, {u"same", u"u3"}}},
     };
     for (const auto& c : cases) {
@@ -339,7 +349,8 @@ TEST_F(StationServer, UserStationGoesAfterTheSecondEntry) {
 TEST_F(StationServer, OnlyTheLastLineOfTheUserFileJoins) {
     writeUserFile("(A) First,http://1\n(B) Second,http://2\r(C) Third,http://3,x,y");
     ASSERT_TRUE(fetchList("(Z) Listed,http://z/\r\n"));
-    EXPECT_EQ(entriesOf(catalogue), (Entries{{u"(C) Third", u"http://3,x,y"}, {u"(Z) Listed", u"http://z/"}}));
+    EXPECT_EQ(entriesOf(catalogue),
+              (Entries{{u"(C) Third", u"http://3,x,y"}, {u"(Z) Listed", u"http://z/"}}));
     EXPECT_EQ(entriesOf(userStations), (Entries{{u"(A) First", u"http://1"},
                                                 {u"(B) Second", u"http://2"},
                                                 {u"(C) Third", u"http://3,x,y"}}));
