@@ -155,6 +155,7 @@ bool fileExists(const std::string& path) { return ::access(path.c_str(), F_OK) =
 
 // ---- screenshots ----------------------------------------------------------------------------------
 
+int alpha(std::uint32_t argb) { return (argb >> 24) & 0xFF; }
 int red(std::uint32_t rgb) { return (rgb >> 16) & 0xFF; }
 int green(std::uint32_t rgb) { return (rgb >> 8) & 0xFF; }
 int blue(std::uint32_t rgb) { return rgb & 0xFF; }
@@ -190,6 +191,20 @@ bool Screenshot::savePng(const std::string& path) const {
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
     return ok;
+}
+
+Picture readPng(const std::string& path) {
+    Picture picture;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
+    image.format = PNG_FORMAT_BGRA; // little-endian 0xAARRGGBB words
+    std::vector<std::uint32_t> pixels(static_cast<size_t>(image.width) * image.height);
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return picture;
+    picture.width = static_cast<int>(image.width);
+    picture.height = static_cast<int>(image.height);
+    picture.pixels = std::move(pixels);
+    return picture;
 }
 
 // ---- the virtual display --------------------------------------------------------------------------
@@ -242,6 +257,26 @@ void forEachWindow(::Display* x, Window from, const std::function<void(Window)>&
 
 const char* xvfbLog = "xvfb.log";
 
+// A light desktop, as a root pixmap that compositors also use: a dark fringe around the radio shows on it.
+void paintDesktop(::Display* x, std::uint32_t rgb) {
+    Window root = DefaultRootWindow(x);
+    int screen = DefaultScreen(x);
+    int width = DisplayWidth(x, screen), height = DisplayHeight(x, screen);
+    Pixmap pixmap = XCreatePixmap(x, root, width, height, DefaultDepth(x, screen));
+    GC gc = XCreateGC(x, pixmap, 0, nullptr);
+    XSetForeground(x, gc, rgb);
+    XFillRectangle(x, pixmap, gc, 0, 0, width, height);
+    XFreeGC(x, gc);
+    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID", "_XSETROOT_ID"})
+        XChangeProperty(x, root, atom(x, name), XA_PIXMAP, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&pixmap), 1);
+    XSetWindowBackgroundPixmap(x, root, pixmap);
+    XClearWindow(x, root);
+    // The pixmap must outlive our connection.
+    XSetCloseDownMode(x, RetainPermanent);
+    XSync(x, False);
+}
+
 } // namespace
 
 const char* desktopName(Desktop desktop) {
@@ -282,6 +317,7 @@ VirtualDisplay::VirtualDisplay(Desktop desktop) : setup(desktop) {
         else stopProcess(server);
     }
     if (!connection) return;
+    paintDesktop(xOf(connection), desktopColour);
     bool ok = desktop == Desktop::plain || startWindowManager();
     if (ok && desktop == Desktop::openboxPicom) ok = startCompositor();
     if (!ok) {
@@ -453,9 +489,9 @@ void StationServer::setFile(const std::string& name, const std::string& bytes) {
 
 bool StationServer::start() {
     std::string log = www.path + ".log";
-    process = startProcess({std::string(TUNDREL_SOURCE_DIR) + "/server/station-server", "--root", www.path,
-                            "--port", std::to_string(stationServerPort)},
-                           {}, "", log);
+    // The server takes its port and path from the same URL the player was built with.
+    process = startProcess({std::string(TUNDREL_SOURCE_DIR) + "/server/station-server", "--root", www.path},
+                           {"TUNDREL_SERVER_URL=" + url()}, "", log);
     bool ready = waitUntil(
         [&] { return hasEnded(process) || readFile(log).find("ready") != std::string::npos; }, 10s);
     bool ok = ready && !hasEnded(process);
@@ -463,9 +499,7 @@ bool StationServer::start() {
     return ok;
 }
 
-std::string StationServer::url(const std::string& name) const {
-    return "http://127.0.0.1:" + std::to_string(stationServerPort) + "/" + name;
-}
+std::string StationServer::url(const std::string& name) const { return TUNDREL_SERVER_URL + name; }
 
 // ---- the player -----------------------------------------------------------------------------------
 

@@ -77,6 +77,16 @@ struct Screenshot {
     std::uint32_t at(int x, int y) const;
     bool savePng(const std::string& path) const;
 };
+// A PNG file as 0xAARRGGBB per pixel (not premultiplied); empty when it cannot be read.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+Picture readPng(const std::string& path);
+
+int alpha(std::uint32_t argb);
 int red(std::uint32_t rgb);
 int green(std::uint32_t rgb);
 int blue(std::uint32_t rgb);
@@ -89,6 +99,9 @@ struct WindowInfo {
     int height = 0;
     bool viewable = false;
 };
+
+// The desktop's colour: a light blue, so that dark fringes show and nothing of the skin has it.
+constexpr std::uint32_t desktopColour = 0x8FB0D8;
 
 // Xvfb on a free display number, 1024 x 768 x 24, with the window manager and compositor of `desktop`.
 class VirtualDisplay {
@@ -138,9 +151,9 @@ private:
 
 // ---- the station-list server ----------------------------------------------------------------------
 
-// server/station-server on 127.0.0.1:8419 (tests that use it take the port's lock) over a www folder of
-// the test's: by default a station list of two stations on unreachable ports and the version file
-// "1.08.3", so no update is offered.
+// server/station-server at the build's station-list URL (by default 127.0.0.1:8419; tests that use it
+// take the port's lock) over a www folder of the test's: by default a station list of two stations on
+// unreachable ports and the version file "1.08.3", so no update is offered.
 class StationServer {
 public:
     StationServer();
@@ -151,16 +164,14 @@ public:
     // Lines are written with CR LF endings.
     void setStationList(const std::vector<std::string>& lines);
     void setFile(const std::string& name, const std::string& bytes);
-    bool start(); // waits for its "ready" line
-    std::string url(const std::string& name = "") const;
+    bool start(); // waits for its "ready" line; false when the port is taken
+    std::string url(const std::string& name = "") const; // the build's base URL + name
 
     TempFolder www{"e2e-www"};
 
 private:
     Process process;
 };
-
-constexpr int stationServerPort = 8419;
 
 // ---- the player -----------------------------------------------------------------------------------
 
