@@ -468,6 +468,20 @@ void VirtualDisplay::drag(int fromX, int fromY, int toX, int toY) const {
 
 void VirtualDisplay::pressKey(const std::string& key) const { xdotool({"key", key}); }
 
+void VirtualDisplay::requestClose(unsigned long id) const {
+    if (!connection) return;
+    ::Display* x = xOf(connection);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = id;
+    event.xclient.message_type = atom(x, "WM_PROTOCOLS");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(atom(x, "WM_DELETE_WINDOW"));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x, id, False, NoEventMask, &event);
+    XFlush(x);
+}
+
 // ---- the station-list server ----------------------------------------------------------------------
 
 StationServer::StationServer() {

@@ -135,6 +135,8 @@ public:
     // Press at `from`, move in steps to `to`, release.
     void drag(int fromX, int fromY, int toX, int toY) const;
     void pressKey(const std::string& key) const; // "Return", "Escape", ...
+    // What a window manager's close button does: a WM_DELETE_WINDOW message to the window.
+    void requestClose(unsigned long id) const;
 
     std::string xdotool(const std::vector<std::string>& args) const;
 

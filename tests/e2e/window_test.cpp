@@ -167,8 +167,10 @@ TEST(FirstStart, WritesANewSettingsFileAndShowsTheBanner) {
     EXPECT_EQ(readFile(radio.home / "user_radio.pzt"), newSettingsFile());
 }
 
-TEST(Windows, TheControlWindowIsTheBodysTransientAndBothAreCentred) {
+TEST(Windows, TheControlWindowIsTheBodysTransientAndBothOpenCentred) {
     Radio radio;
+    // The saved position is only written, never used to place the windows.
+    writeFile(radio.home / "user_radio.pzt", settingsWith("WX=10\r\nWY=20\r\n"));
     ASSERT_NO_FATAL_FAILURE(radio.open());
     WindowInfo body = radio.body(), controls = radio.controls();
     EXPECT_EQ(radio.display.windowTitle(body.id), "Alpha Window Test");
@@ -181,8 +183,22 @@ TEST(Windows, TheControlWindowIsTheBodysTransientAndBothAreCentred) {
     EXPECT_EQ(controls.height, 316);
     EXPECT_EQ(controls.x, body.x);
     EXPECT_EQ(controls.y, body.y);
+    // One taskbar entry, the body's.
     auto states = radio.display.windowStates(controls.id);
     EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_SKIP_TASKBAR"), states.end());
+    states = radio.display.windowStates(body.id);
+    EXPECT_EQ(std::find(states.begin(), states.end(), "_NET_WM_STATE_SKIP_TASKBAR"), states.end());
+}
+
+TEST(Windows, CloseRequestsAreNotActedOn) {
+    Radio radio(Desktop::openbox);
+    ASSERT_NO_FATAL_FAILURE(radio.open());
+    radio.display.requestClose(radio.body().id);
+    radio.display.requestClose(radio.controls().id);
+    pauseFor(1s);
+    EXPECT_TRUE(radio.player.running());
+    EXPECT_TRUE(radio.body().viewable);
+    EXPECT_TRUE(radio.controls().viewable);
 }
 
 // ---- moving, in the three desktops ----------------------------------------------------------------
@@ -207,6 +223,21 @@ TEST_P(Moving, APressOnTheBodyDragsBothWindowsTogether) {
     EXPECT_EQ(body.width, 512);
     EXPECT_EQ(controls.height, 316);
     EXPECT_TRUE(radio.player.running());
+}
+
+// A control is pressed too: the screen, which does nothing else, carries the radio like the body.
+TEST_P(Moving, APressOnTheScreenDragsBothWindowsToo) {
+    Radio radio(GetParam());
+    ASSERT_NO_FATAL_FAILURE(radio.open());
+    WindowInfo before = radio.body();
+
+    radio.player.drag(screenArea.x + 20, screenArea.y + 10, screenArea.x - 30, screenArea.y + 60);
+
+    WindowInfo body = radio.body(), controls = radio.controls();
+    EXPECT_EQ(body.x, before.x - 50);
+    EXPECT_EQ(body.y, before.y + 50);
+    EXPECT_EQ(controls.x, body.x);
+    EXPECT_EQ(controls.y, body.y);
 }
 
 TEST_P(Moving, APressOnATransparentCornerMovesNothing) {
