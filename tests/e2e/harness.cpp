@@ -54,8 +54,8 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
 }
 
 // fork + exec; stdout goes to `outFd` (or the log file), stderr to the log file.
-pid_t spawn(std::vector<std::string> argv, const std::vector<std::string>& extraEnv, const std::string& folder,
-            const std::string& logPath, int outFd) {
+pid_t spawn(std::vector<std::string> argv, const std::vector<std::string>& extraEnv,
+            const std::string& folder, const std::string& logPath, int outFd) {
     std::vector<std::string> env = mergedEnvironment(extraEnv);
     std::vector<char*> args = pointersTo(argv);
     std::vector<char*> envp = pointersTo(env);
@@ -79,7 +79,9 @@ void reap(Process& process, int status) {
 
 } // namespace
 
-void pauseFor(Milliseconds time) { std::this_thread::sleep_for(time); }
+void pauseFor(Milliseconds time) {
+    std::this_thread::sleep_for(time);
+}
 
 Process startProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                      const std::string& folder, const std::string& logPath) {
@@ -151,14 +153,24 @@ void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-bool fileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+bool fileExists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
 
 // ---- screenshots ----------------------------------------------------------------------------------
 
-int alpha(std::uint32_t argb) { return (argb >> 24) & 0xFF; }
-int red(std::uint32_t rgb) { return (rgb >> 16) & 0xFF; }
-int green(std::uint32_t rgb) { return (rgb >> 8) & 0xFF; }
-int blue(std::uint32_t rgb) { return rgb & 0xFF; }
+int alpha(std::uint32_t argb) {
+    return (argb >> 24) & 0xFF;
+}
+int red(std::uint32_t rgb) {
+    return (rgb >> 16) & 0xFF;
+}
+int green(std::uint32_t rgb) {
+    return (rgb >> 8) & 0xFF;
+}
+int blue(std::uint32_t rgb) {
+    return rgb & 0xFF;
+}
 
 std::uint32_t Screenshot::at(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height) return 0;
@@ -211,12 +223,18 @@ Picture readPng(const std::string& path) {
 
 namespace {
 
-::Display* xOf(void* connection) { return static_cast<::Display*>(connection); }
+::Display* xOf(void* connection) {
+    return static_cast<::Display*>(connection);
+}
 
 // Windows vanish between a query and the next; such errors are expected, not fatal.
-int ignoreXErrors(::Display*, XErrorEvent*) { return 0; }
+int ignoreXErrors(::Display*, XErrorEvent*) {
+    return 0;
+}
 
-Atom atom(::Display* x, const char* name) { return XInternAtom(x, name, False); }
+Atom atom(::Display* x, const char* name) {
+    return XInternAtom(x, name, False);
+}
 
 std::string textProperty(::Display* x, Window w, const char* name, Atom type) {
     Atom actualType;
@@ -281,9 +299,12 @@ void paintDesktop(::Display* x, std::uint32_t rgb) {
 
 const char* desktopName(Desktop desktop) {
     switch (desktop) {
-    case Desktop::plain: return "plain";
-    case Desktop::openbox: return "openbox";
-    case Desktop::openboxPicom: return "openbox_picom";
+    case Desktop::plain:
+        return "plain";
+    case Desktop::openbox:
+        return "openbox";
+    case Desktop::openboxPicom:
+        return "openbox_picom";
     }
     return "?";
 }
@@ -313,8 +334,10 @@ VirtualDisplay::VirtualDisplay(Desktop desktop) : setup(desktop) {
             XCloseDisplay(xOf(connection));
             connection = nullptr;
         }
-        if (connection) displayName = name;
-        else stopProcess(server);
+        if (connection)
+            displayName = name;
+        else
+            stopProcess(server);
     }
     if (!connection) return;
     paintDesktop(xOf(connection), desktopColour);
@@ -383,7 +406,8 @@ std::optional<WindowInfo> VirtualDisplay::window(unsigned long id) const {
     Window child;
     WindowInfo info;
     info.id = id;
-    if (!XTranslateCoordinates(x, id, DefaultRootWindow(x), 0, 0, &info.x, &info.y, &child)) return std::nullopt;
+    if (!XTranslateCoordinates(x, id, DefaultRootWindow(x), 0, 0, &info.x, &info.y, &child))
+        return std::nullopt;
     info.width = a.width;
     info.height = a.height;
     info.viewable = a.map_state == IsViewable;
@@ -398,8 +422,8 @@ std::vector<std::string> VirtualDisplay::windowStates(unsigned long id) const {
     int format;
     unsigned long count, after;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(x, id, atom(x, "_NET_WM_STATE"), 0, 64, False, XA_ATOM, &actualType, &format, &count,
-                           &after, &data) == Success &&
+    if (XGetWindowProperty(x, id, atom(x, "_NET_WM_STATE"), 0, 64, False, XA_ATOM, &actualType, &format,
+                           &count, &after, &data) == Success &&
         data && format == 32) {
         auto* atoms = reinterpret_cast<Atom*>(data);
         for (unsigned long i = 0; i < count; ++i) {
@@ -438,9 +462,15 @@ std::string VirtualDisplay::xdotool(const std::vector<std::string>& args) const 
     return runCommand(argv, environment());
 }
 
-void VirtualDisplay::moveMouse(int x, int y) const { xdotool({"mousemove", std::to_string(x), std::to_string(y)}); }
-void VirtualDisplay::pressButton() const { xdotool({"mousedown", "1"}); }
-void VirtualDisplay::releaseButton() const { xdotool({"mouseup", "1"}); }
+void VirtualDisplay::moveMouse(int x, int y) const {
+    xdotool({"mousemove", std::to_string(x), std::to_string(y)});
+}
+void VirtualDisplay::pressButton() const {
+    xdotool({"mousedown", "1"});
+}
+void VirtualDisplay::releaseButton() const {
+    xdotool({"mouseup", "1"});
+}
 
 void VirtualDisplay::click(int x, int y) const {
     moveMouse(x, y);
@@ -466,7 +496,9 @@ void VirtualDisplay::drag(int fromX, int fromY, int toX, int toY) const {
     pauseFor(200ms);
 }
 
-void VirtualDisplay::pressKey(const std::string& key) const { xdotool({"key", key}); }
+void VirtualDisplay::pressKey(const std::string& key) const {
+    xdotool({"key", key});
+}
 
 void VirtualDisplay::requestClose(unsigned long id) const {
     if (!connection) return;
@@ -490,7 +522,9 @@ StationServer::StationServer() {
     setFile("lastlite.pzt", "1.08.3");
 }
 
-StationServer::~StationServer() { stopProcess(process); }
+StationServer::~StationServer() {
+    stopProcess(process);
+}
 
 void StationServer::setStationList(const std::vector<std::string>& lines) {
     std::string text;
@@ -499,30 +533,39 @@ void StationServer::setStationList(const std::vector<std::string>& lines) {
     setFile("radiolist07.pzt", text);
 }
 
-void StationServer::setFile(const std::string& name, const std::string& bytes) { writeFile(www / name, bytes); }
+void StationServer::setFile(const std::string& name, const std::string& bytes) {
+    writeFile(www / name, bytes);
+}
 
 bool StationServer::start() {
     std::string log = www.path + ".log";
     // The server takes its port and path from the same URL the player was built with.
     process = startProcess({std::string(TUNDREL_SOURCE_DIR) + "/server/station-server", "--root", www.path},
                            {"TUNDREL_SERVER_URL=" + url()}, "", log);
-    bool ready = waitUntil(
-        [&] { return hasEnded(process) || readFile(log).find("ready") != std::string::npos; }, 10s);
+    bool ready =
+        waitUntil([&] { return hasEnded(process) || readFile(log).find("ready") != std::string::npos; }, 10s);
     bool ok = ready && !hasEnded(process);
     std::remove(log.c_str());
     return ok;
 }
 
-std::string StationServer::url(const std::string& name) const { return TUNDREL_SERVER_URL + name; }
+std::string StationServer::url(const std::string& name) const {
+    return TUNDREL_SERVER_URL + name;
+}
 
 // ---- the player -----------------------------------------------------------------------------------
 
-std::string playerBinary() { return std::string(TUNDREL_BIN_DIR) + "/TUNDRELlite"; }
-std::string engineLibrary() { return std::string(TUNDREL_BIN_DIR) + "/libfmodex.so"; }
+std::string playerBinary() {
+    return std::string(TUNDREL_BIN_DIR) + "/TUNDRELlite";
+}
+std::string engineLibrary() {
+    return std::string(TUNDREL_BIN_DIR) + "/libfmodex.so";
+}
 
 namespace {
 std::string logFileFor(const std::string& folder) {
-    return (fs::temp_directory_path() / ("tundrel-e2e-player-" + fs::path(folder).filename().string() + ".log"))
+    return (fs::temp_directory_path() /
+            ("tundrel-e2e-player-" + fs::path(folder).filename().string() + ".log"))
         .string();
 }
 } // namespace
@@ -542,17 +585,24 @@ bool Player::start() {
     std::vector<std::string> argv{options.binary};
     // Loopback only: the program must find itself offline. The X server's socket is a file, so the
     // display still works.
-    if (options.offline) argv = {"unshare", "-n", "sh", "-c", "ip link set lo up && exec \"$0\"", options.binary};
+    if (options.offline)
+        argv = {"unshare", "-n", "sh", "-c", "ip link set lo up && exec \"$0\"", options.binary};
     std::remove(logFileFor(folder).c_str());
     process = startProcess(argv, env, folder, logFileFor(folder));
     return process.pid > 0;
 }
 
-bool Player::running() { return !hasEnded(process); }
+bool Player::running() {
+    return !hasEnded(process);
+}
 
-std::optional<int> Player::waitForExit(Milliseconds timeout) { return e2e::waitForExit(process, timeout); }
+std::optional<int> Player::waitForExit(Milliseconds timeout) {
+    return e2e::waitForExit(process, timeout);
+}
 
-std::string Player::log() const { return readFile(logFileFor(folder)); }
+std::string Player::log() const {
+    return readFile(logFileFor(folder));
+}
 
 std::optional<WindowInfo> Player::waitForBody(Milliseconds timeout) {
     waitUntil(

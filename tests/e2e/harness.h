@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,9 @@ bool fileExists(const std::string& path);
 
 enum class Desktop { plain, openbox, openboxPicom };
 const char* desktopName(Desktop desktop); // "plain", "openbox", "openbox_picom"
+inline void PrintTo(Desktop desktop, std::ostream* out) {
+    *out << desktopName(desktop);
+} // test names
 
 // The picture of the whole screen, as 0xRRGGBB per pixel.
 struct Screenshot {
@@ -105,7 +109,7 @@ constexpr std::uint32_t desktopColour = 0x8FB0D8;
 
 // Xvfb on a free display number, 1024 x 768 x 24, with the window manager and compositor of `desktop`.
 class VirtualDisplay {
-public:
+  public:
     explicit VirtualDisplay(Desktop desktop = Desktop::plain);
     ~VirtualDisplay();
     VirtualDisplay(const VirtualDisplay&) = delete;
@@ -140,7 +144,7 @@ public:
 
     std::string xdotool(const std::vector<std::string>& args) const;
 
-private:
+  private:
     bool startWindowManager();
     bool startCompositor();
 
@@ -157,7 +161,7 @@ private:
 // take the port's lock) over a www folder of the test's: by default a station list of two stations on
 // unreachable ports and the version file "1.08.3", so no update is offered.
 class StationServer {
-public:
+  public:
     StationServer();
     ~StationServer();
     StationServer(const StationServer&) = delete;
@@ -171,25 +175,25 @@ public:
 
     TempFolder www{"e2e-www"};
 
-private:
+  private:
     Process process;
 };
 
 // ---- the player -----------------------------------------------------------------------------------
 
-std::string playerBinary();       // the build's TUNDRELlite
-std::string engineLibrary();      // libfmodex.so beside it
+std::string playerBinary();  // the build's TUNDRELlite
+std::string engineLibrary(); // libfmodex.so beside it
 
 struct PlayerOptions {
     std::string binary = playerBinary();
-    std::string audioOut = "null";          // TUNDREL_AUDIO_OUT: "null" or "file:PATH"
-    bool offline = false;                   // in a network namespace with loopback only (needs root)
-    std::vector<std::string> env;           // more NAME=VALUE pairs
+    std::string audioOut = "null"; // TUNDREL_AUDIO_OUT: "null" or "file:PATH"
+    bool offline = false;          // in a network namespace with loopback only (needs root)
+    std::vector<std::string> env;  // more NAME=VALUE pairs
 };
 
 // The player running in `folder` (its current folder) on a display. Stopped at the end if still running.
 class Player {
-public:
+  public:
     Player(const VirtualDisplay& display, const std::string& folder, PlayerOptions options = {});
     ~Player();
     Player(const Player&) = delete;
@@ -212,7 +216,7 @@ public:
 
     const std::string folder;
 
-private:
+  private:
     const VirtualDisplay& display;
     PlayerOptions options;
     Process process;

@@ -19,6 +19,7 @@ struct Area {
 constexpr Area screenArea{134, 99, 250, 78};
 constexpr Area volumeTrack{132, 211, 250, 14};
 constexpr int powerX = 75 + 22, powerY = 252 + 22;
+constexpr int playX = 168 + 19, playY = 236 + 11;
 constexpr int bodyPointX = 40, bodyPointY = 160; // the left grille: body, no control
 constexpr int cornerX = 3, cornerY = 3;          // fully transparent
 // Centred on the 1024 x 768 screen.
@@ -27,17 +28,18 @@ constexpr int centredX = (1024 - 512) / 2, centredY = (768 - 316) / 2;
 const std::string mark = "\xEF\xBB\xBF";
 
 std::string newSettingsFile() {
-    return mark +
-           "\r\n[USERPREF]\r\n"
-           "LAST=(Pop Rock) Radio Paradise,http://stream.radioparadise.com/mp3-128\r\n"
-           "PLAN=0\r\nWX=0\r\nWY=0\r\nVOL=0.75\r\nLNG=FR\r\n"
-           ";  Tundrel 1.08.3\r\n"
-           "; Written by the Tundrel developers\r\n"
-           "; Thanks to every radio that shares its stream\r\n"
-           "; Ce logiciel utilise le moteur audio FMOD Ex - http://www.fmod.org\r\n";
+    return mark + "\r\n[USERPREF]\r\n"
+                  "LAST=(Pop Rock) Radio Paradise,http://stream.radioparadise.com/mp3-128\r\n"
+                  "PLAN=0\r\nWX=0\r\nWY=0\r\nVOL=0.75\r\nLNG=FR\r\n"
+                  ";  Tundrel 1.08.3\r\n"
+                  "; Written by the Tundrel developers\r\n"
+                  "; Thanks to every radio that shares its stream\r\n"
+                  "; Ce logiciel utilise le moteur audio FMOD Ex - http://www.fmod.org\r\n";
 }
 
-std::string settingsWith(const std::string& keyLines) { return mark + "\r\n[USERPREF]\r\n" + keyLines; }
+std::string settingsWith(const std::string& keyLines) {
+    return mark + "\r\n[USERPREF]\r\n" + keyLines;
+}
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     auto at = text.find(from);
@@ -78,7 +80,9 @@ bool isKnobSilver(std::uint32_t p) {
 }
 
 // The groove of the volume track: it shows once the track is painted.
-bool isGroove(std::uint32_t p) { return std::max({red(p), green(p), blue(p)}) < 70; }
+bool isGroove(std::uint32_t p) {
+    return std::max({red(p), green(p), blue(p)}) < 70;
+}
 
 struct Span {
     int count = 0, left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;
@@ -262,9 +266,9 @@ INSTANTIATE_TEST_SUITE_P(Desktops, Moving,
 // ---- transparency, in the three desktops ----------------------------------------------------------
 
 // The controls and the picker cover the body; everywhere else the body picture shows.
-constexpr Area controlAreas[] = {{134, 99, 250, 78}, {168, 236, 38, 23}, {215, 236, 38, 23}, {266, 236, 38, 23},
-                                 {315, 236, 38, 23}, {420, 252, 34, 34}, {75, 252, 45, 45},  {132, 211, 250, 14},
-                                 {170, 272, 175, 22}};
+constexpr Area controlAreas[] = {{134, 99, 250, 78}, {168, 236, 38, 23},  {215, 236, 38, 23},
+                                 {266, 236, 38, 23}, {315, 236, 38, 23},  {420, 252, 34, 34},
+                                 {75, 252, 45, 45},  {132, 211, 250, 14}, {170, 272, 175, 22}};
 
 bool underAControl(int x, int y) {
     for (const Area& a : controlAreas)
@@ -343,6 +347,39 @@ TEST(PowerButton, EndsWithCodeZeroAndSavesTheWindowPosition) {
     EXPECT_EQ(readFile(radio.home / "user_radio.pzt"), expected);
 }
 
+// A whole session: the last station is selected at start, play is pressed, it sounds, power ends it.
+TEST(Session, PlaysTheLastStationUntilPowerOff) {
+    TempFolder capture{"e2e-capture"};
+    PlayerOptions options;
+    options.audioOut = "file:" + (capture / "out.pcm");
+    Radio radio(Desktop::plain, options);
+    // 20 s of a 1 kHz tone at half scale: RMS -9.5 dBFS, -12 dBFS at volume 0.75.
+    runCommand({"sox", "-n", "-r", "44100", "-c", "2", radio.stations.www / "tone.mp3", "synth", "20", "sine",
+                "1000", "vol", "0.5"});
+    ASSERT_TRUE(fileExists(radio.stations.www / "tone.mp3")) << "sox could not make the tone";
+    radio.stations.setStationList({"(Test) Tone," + radio.stations.url("tone.mp3")});
+    writeFile(radio.home / "user_radio.pzt", settingsWith("LAST=(Test) Tone,\r\nVOL=0.75\r\nLNG=US\r\n"));
+    ASSERT_NO_FATAL_FAILURE(radio.open());
+
+    radio.player.click(playX, playY);
+    bool heard = waitUntil(
+        [&] {
+            auto samples = readCapture(capture / "out.pcm");
+            return captureSeconds(samples) > 3 && rmsDbfs(samples, captureSeconds(samples) - 1, 1e9) > -30;
+        },
+        20s);
+    radio.player.click(powerX, powerY);
+    EXPECT_EQ(radio.player.waitForExit(10s), 0) << radio.player.log();
+    ASSERT_TRUE(heard) << "no sound in the capture; log:\n" << radio.player.log();
+
+    auto samples = readCapture(capture / "out.pcm");
+    double end = captureSeconds(samples);
+    EXPECT_NEAR(rmsDbfs(samples, end - 2.5, end - 1), -12.0, 1.5);
+    EXPECT_NE(
+        readFile(radio.home / "user_radio.pzt").find("LAST=(Test) Tone," + radio.stations.url("tone.mp3")),
+        std::string::npos);
+}
+
 TEST(Offline, ShowsTheErrorBoxAndWritesNothing) {
     if (::geteuid() != 0) GTEST_SKIP() << "a network namespace needs root";
     PlayerOptions offline;
@@ -413,7 +450,9 @@ TEST(Folders, FilesLiveInTheCurrentFolderNotBesideTheProgram) {
     // The default volume, 0.75, not the program folder's 0.5: no knob on the track.
     Screenshot shot;
     ASSERT_TRUE(waitUntil(
-        [&] { return spanOf(radio.player, shot = radio.display.screenshot(), volumeTrack, isGroove).count > 500; },
+        [&] {
+            return spanOf(radio.player, shot = radio.display.screenshot(), volumeTrack, isGroove).count > 500;
+        },
         5s));
     EXPECT_EQ(spanOf(radio.player, shot, volumeTrack, isKnobSilver).count, 0);
 
@@ -421,8 +460,8 @@ TEST(Folders, FilesLiveInTheCurrentFolderNotBesideTheProgram) {
     EXPECT_EQ(radio.player.waitForExit(10s), 0);
     EXPECT_NE(readFile(radio.home / "user_radio.pzt").find("WX=" + std::to_string(centredX) + "\r\n"),
               std::string::npos);
-    EXPECT_EQ(filesIn(programFolder.path),
-              (std::vector<std::string>{"TUNDREL.old", "TUNDRELlite", "last.bak", "libfmodex.so", "user_radio.pzt"}));
+    EXPECT_EQ(filesIn(programFolder.path), (std::vector<std::string>{"TUNDREL.old", "TUNDRELlite", "last.bak",
+                                                                     "libfmodex.so", "user_radio.pzt"}));
     EXPECT_EQ(readFile(programFolder / "user_radio.pzt"), programSettings);
 }
 
@@ -433,6 +472,10 @@ struct KnobCase {
     int expectedKnobX; // on the track; -1: none visible
 };
 
+void PrintTo(const KnobCase& c, std::ostream* out) {
+    *out << "VOL=" << c.volume;
+}
+
 class VolumeKnob : public ::testing::TestWithParam<KnobCase> {};
 
 TEST_P(VolumeKnob, IsDrawnWhereTheSavedVolumePutsIt) {
@@ -442,7 +485,9 @@ TEST_P(VolumeKnob, IsDrawnWhereTheSavedVolumePutsIt) {
     Span knob;
     Screenshot shot;
     ASSERT_TRUE(waitUntil(
-        [&] { return spanOf(radio.player, shot = radio.display.screenshot(), volumeTrack, isGroove).count > 500; },
+        [&] {
+            return spanOf(radio.player, shot = radio.display.screenshot(), volumeTrack, isGroove).count > 500;
+        },
         5s));
     knob = spanOf(radio.player, shot, volumeTrack, isKnobSilver);
     keepScreenshot(shot, testName());
@@ -459,12 +504,20 @@ TEST_P(VolumeKnob, IsDrawnWhereTheSavedVolumePutsIt) {
 
 INSTANTIATE_TEST_SUITE_P(Volumes, VolumeKnob,
                          ::testing::Values(KnobCase{"0.5", 200}, KnobCase{"0.25", 100}, KnobCase{"0.75", -1}),
-                         [](const auto& info) { return "volume_" + std::to_string(info.index); });
+                         [](const auto& info) {
+                             std::string name = std::string("VOL_") + info.param.volume;
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
 
 struct TopCase {
     const char* plan;
     bool radioStaysVisible;
 };
+
+void PrintTo(const TopCase& c, std::ostream* out) {
+    *out << "PLAN=" << c.plan;
+}
 
 class AlwaysOnTop : public ::testing::TestWithParam<TopCase> {};
 
@@ -479,11 +532,12 @@ TEST_P(AlwaysOnTop, KeepsTheWholeRadioAboveOtherWindows) {
     const Area covered{20, 40, 160, 240};
     Screenshot alone = radio.display.screenshot();
 
-    Process other = startProcess({"xmessage", "-geometry",
-                                  std::to_string(covered.width) + "x" + std::to_string(covered.height) + "+" +
-                                      std::to_string(body.x + covered.x) + "+" + std::to_string(body.y + covered.y),
-                                  "a window over the radio"},
-                                 radio.display.environment());
+    Process other =
+        startProcess({"xmessage", "-geometry",
+                      std::to_string(covered.width) + "x" + std::to_string(covered.height) + "+" +
+                          std::to_string(body.x + covered.x) + "+" + std::to_string(body.y + covered.y),
+                      "a window over the radio"},
+                     radio.display.environment());
     bool shown = waitUntil(
         [&] {
             auto found = radio.display.findWindows("xmessage");
