@@ -108,11 +108,17 @@ struct Radio {
     explicit Radio(Desktop desktop = Desktop::plain, PlayerOptions options = {})
         : display(desktop), player(display, home.path, std::move(options)) {}
 
-    void open() {
+    // Up to the radio's windows on screen.
+    void start() {
         ASSERT_TRUE(display.ready()) << "no virtual display (" << desktopName(display.desktop()) << ")";
         ASSERT_TRUE(stations.start()) << "the station server did not start at " << stations.url();
         ASSERT_TRUE(player.start());
         ASSERT_TRUE(player.waitForBody()) << "no radio on screen; log:\n" << player.log();
+    }
+
+    // Up to the radio painted.
+    void open() {
+        ASSERT_NO_FATAL_FAILURE(start());
         // Mapped is not yet painted: wait for the body's grille and the volume track's groove.
         ASSERT_TRUE(waitUntil(
             [&] {
@@ -146,7 +152,7 @@ std::string copyPlayerTo(const TempFolder& folder, bool withEngine) {
 
 TEST(FirstStart, WritesANewSettingsFileAndShowsTheBanner) {
     Radio radio;
-    ASSERT_NO_FATAL_FAILURE(radio.open());
+    ASSERT_NO_FATAL_FAILURE(radio.start());
 
     // The banner stays until the first tick of the 1.5 s timer: look at once and often.
     Span ink;
@@ -410,7 +416,6 @@ TEST(NoEngine, EndsAtOnceWithoutWindowOrFiles) {
     options.env = {"LD_LIBRARY_PATH="};
     Radio radio(Desktop::plain, options);
     ASSERT_TRUE(radio.display.ready());
-    ASSERT_TRUE(radio.stations.start());
     writeFile(radio.home / "TUNDREL.old", "left over");
     writeFile(radio.home / "last.bak", "left over");
     bool windowSeen = false;
