@@ -230,6 +230,9 @@ std::shared_ptr<Playback> startPlayback(const std::shared_ptr<Sound>& sound, boo
         setOption(mpv, "audio-samplerate", "44100");
         setOption(mpv, "audio-channels", "stereo");
         // The PCM writer takes samples as fast as they decode; pace them to the clock like a device.
+        // Pacing upstream of libmpv's clock keeps it behind the live edge, where ICY titles land on
+        // time; a writer fed faster (a FIFO drained at the clock, a head start) starves there. The
+        // cost: the writer's 1.5 s prefill passes at the clock's pace before the first byte.
         setOption(mpv, "af", "lavfi=[arealtime]");
     } else {
         // The device is opened only once audio decodes, after the open has succeeded: when no device

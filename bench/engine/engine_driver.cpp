@@ -1,7 +1,8 @@
 // A small player over the engine's sixteen entry points, for whole-process measurements and manual
 // checks: opens a URL, plays it for a number of seconds and prints what happened.
 // Usage: engine_driver URL SECONDS [VOLUME]   (set TUNDREL_AUDIO_OUT to choose the output)
-// Prints "open <seconds> <result>" after the open, then "tag NAME=VALUE" lines whenever tags change.
+// Prints "open <seconds> <result>" after the open, then "tag NAME=VALUE" lines whenever tags change,
+// and "position <ms>" every second.
 #include "engine/fmodex.h"
 
 #include <chrono>
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     FMOD_System_PlaySound(system, 1, sound, 0, &channel);
     FMOD_Channel_SetVolume(channel, volume);
     std::string last;
+    int lastSecond = -1;
     auto end = start + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < end) {
         int count = 0;
@@ -50,6 +52,14 @@ int main(int argc, char** argv) {
             std::printf("tags at %.2f\n%s", at, all.c_str());
             std::fflush(stdout);
             last = all;
+        }
+        int second = static_cast<int>(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        if (second != lastSecond) {
+            unsigned int position = 0;
+            FMOD_Channel_GetPosition(channel, &position, FMOD_TIMEUNIT_MS);
+            std::printf("position %u\n", position);
+            std::fflush(stdout);
+            lastSecond = second;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
     }

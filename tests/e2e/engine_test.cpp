@@ -77,6 +77,8 @@ struct BadOpen {
     double limitSeconds;
 };
 
+void PrintTo(const BadOpen& open, std::ostream* out) { *out << open.label; }
+
 class EngineBadOpen : public ::testing::TestWithParam<BadOpen> {};
 
 TEST_P(EngineBadOpen, FailsCleanlyWithinTheBound) {
@@ -129,6 +131,8 @@ struct GoodStream {
     std::string artist;  // "" = no artist tag expected
     std::string title;
 };
+
+void PrintTo(const GoodStream& stream, std::ostream* out) { *out << stream.label; }
 
 class EngineStream : public ::testing::TestWithParam<GoodStream> {};
 
