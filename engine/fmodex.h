@@ -6,6 +6,14 @@
 // Every other call returns at once. All calls are made from one thread (the player's); the engine
 // runs its decoding and output on threads of its own. Results: 0 (FMOD_OK) for success, non-zero
 // for failure; a null or stale handle gives an error, never a crash.
+//
+// Output: the desktop's default device (pipewire, pulse, alsa; silence in real time when none works).
+// TUNDREL_AUDIO_OUT, read by FMOD_System_Init, replaces it: "null" decodes in real time and discards,
+// "file:PATH" appends raw PCM (s16le, 44100 Hz, stereo, after volume) to PATH in real time.
+// Tags: the name and data pointers that FMOD_Sound_GetTag fills in stay valid until the next
+// FMOD_Sound_GetNumTags on that sound or its release; data is UTF-8, NUL-terminated, datalen bytes.
+// Streams are http:// or https:// URLs (playlists and HLS included); a dropped stream is reconnected
+// by the engine; a stopped channel's stream is freed, its sound keeps its last tags.
 #pragma once
 
 #ifdef __cplusplus

@@ -89,6 +89,8 @@ struct Media {
         std::ofstream(dir / "id3v22.mp3", std::ios::binary) << id3v22("Old Artist", "Old Title") << raw;
         run("ffmpeg -nostdin -y -i " + d + "/tone.wav -c:a libvorbis -q:a 3 -metadata artist='Vorbis Artist'" +
             " -metadata title='Vorbis Title' " + d + "/vorbis.ogg");
+        run("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -keyout " + d +
+            "/key.pem -out " + d + "/cert.pem");
         run("ffmpeg -nostdin -y -i " + d + "/tone.wav -c:a aac -b:a 96k -f hls -hls_time 2 -hls_list_size 0 " +
             d + "/hls.m3u8");
     }
@@ -102,6 +104,7 @@ struct Media {
 struct StreamServer {
     pid_t pid = -1;
     int port = 0;
+    int tlsPort = 0;  // the same paths over TLS; only its first connection completes a handshake
 
     void start(const Media& media) {
         int out[2];
@@ -112,13 +115,16 @@ struct StreamServer {
             close(out[0]);
             close(out[1]);
             std::string script = std::string(TUNDREL_SOURCE_DIR) + "/tests/e2e/fixtures/stream_server.py";
+            std::string cert = (media.dir / "cert.pem").string(), key = (media.dir / "key.pem").string();
             execlp("python3", "python3", script.c_str(), "--mp3", media.toneMp3.c_str(), "--dir",
-                   media.dir.c_str(), static_cast<char*>(nullptr));
+                   media.dir.c_str(), "--tls-cert", cert.c_str(), "--tls-key", key.c_str(),
+                   static_cast<char*>(nullptr));
             _exit(127);
         }
         close(out[1]);
         FILE* f = fdopen(out[0], "r");
-        if (!f || std::fscanf(f, "PORT %d", &port) != 1) throw std::runtime_error("stream server did not start");
+        if (!f || std::fscanf(f, "PORT %d TLSPORT %d", &port, &tlsPort) != 2)
+            throw std::runtime_error("stream server did not start");
         std::fclose(f);
     }
     void stop() {

@@ -314,6 +314,20 @@ TEST(EngineStreams, ReconnectionGivesUpOnAClientErrorAnswer) {
     EXPECT_EQ(server.counter("count", "gone"), 2);
 }
 
+TEST(EngineStreams, HttpsPlaysAndReconnectionGivesUpOnAFailedHandshake) {
+    Engine engine(capturePath("tls"));
+    FMOD_SOUND* sound = nullptr;
+    std::string url = "https://127.0.0.1:" + std::to_string(server.tlsPort) + "/stream.mp3?cut=2&titles=" +
+                      escaped("Secure - Song");
+    ASSERT_EQ(engine.open(url, &sound), FMOD_OK);
+    engine.play(sound);
+    EXPECT_TRUE(waitFor(4s, [&] { return readTags(sound)["TITLE"] == "Song"; }));
+    // The cut comes after 2 s of audio; the reconnect meets a server that does not speak TLS.
+    ASSERT_TRUE(waitFor(6s, [&] { return server.counter("count", "tls-accepts") >= 2; }));
+    std::this_thread::sleep_for(5s);  // backoff would have retried at least twice by now
+    EXPECT_EQ(server.counter("count", "tls-accepts"), 2);
+}
+
 TEST(EngineStreams, ReconnectionKeepsTryingAfterAServerError) {
     Engine engine(capturePath("keep_trying"));
     FMOD_SOUND* sound = nullptr;
