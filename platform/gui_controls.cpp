@@ -189,6 +189,12 @@ bool createPicker(int control, int x, int y, int width, int height) {
     picker->setEditable(false);
     picker->setGeometry(x, y, width, height);
     picker->setMaxVisibleItems(20);
+    // The stock dialog font of the desktop the radio was drawn for: 8 points, 11 pixels.
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    picker->setFont(font);
+    // A drop-down list drops below its box instead of covering the screen above it.
+    picker->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     picker->show();
     gui.pickers[control] = picker;
     gui.pickerLastIndex[control] = -1;
