@@ -14,7 +14,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 rounds=${2:-9}
 player=$build/bin/TUNDRELlite
-[ -x "$player" ] && [ -f "$build/bin/libfmodex.so" ] || { echo "build TUNDRELlite and fmodex in $build first" >&2; exit 1; }
+if [ ! -x "$player" ] || [ ! -f "$build/bin/libfmodex.so" ]; then
+    echo "build TUNDRELlite and fmodex in $build first" >&2
+    exit 1
+fi
 for tool in Xvfb xdotool python3 curl; do
     command -v $tool >/dev/null || { echo "$tool is missing (scripts/install-deps)" >&2; exit 1; }
 done
@@ -35,8 +38,8 @@ trap cleanup EXIT
 mkdir -p "$work/www" "$work/home"
 printf '(Demo) Tundrel Tones,http://127.0.0.1:8420/demo.mp3\r\n' >"$work/www/radiolist07.pzt"
 printf '1.08.3\r\n' >"$work/www/lastlite.pzt"
-printf '\xef\xbb\xbf\r\n[USERPREF]\r\nLAST=(Demo) Tundrel Tones,http://127.0.0.1:8420/demo.mp3\r\nLNG=US\r\nVOL=0.5\r\n' \
-    >"$work/home/user_radio.pzt"
+printf '\xef\xbb\xbf\r\n[USERPREF]\r\nLAST=%s\r\nLNG=US\r\nVOL=0.5\r\n' \
+    '(Demo) Tundrel Tones,http://127.0.0.1:8420/demo.mp3' >"$work/home/user_radio.pzt"
 "$root/server/station-server" --root "$work/www" --port 8419 >"$work/station-server.log" 2>&1 &
 pids+=($!)
 
@@ -56,7 +59,8 @@ for _ in $(seq 50); do grep -q ready "$work/station-server.log" && break; sleep 
 grep -q ready "$work/station-server.log" || { cat "$work/station-server.log" >&2; exit 1; }
 
 capture=$work/home/capture.pcm
-(cd "$work/home" && DISPLAY=$display TUNDREL_AUDIO_OUT=file:$capture exec "$player") >"$work/player.log" 2>&1 &
+(cd "$work/home" && DISPLAY=$display TUNDREL_AUDIO_OUT=file:$capture exec "$player") \
+    >"$work/player.log" 2>&1 &
 pids+=($!)
 
 DISPLAY=$display python3 - "$capture" "$rounds" <<'EOF'
