@@ -203,6 +203,10 @@ class ScreenTexts {
         for (int y = 0; y < screenHeight; ++y)
             for (int x = 0; x < screenWidth; ++x)
                 lcd.push_back(controlPixel(screenControl, x, y) & 0xFFFFFF);
+        // Two texts that look nearly alike could be taken for each other.
+        for (const auto& [other, picture] : candidates)
+            if (other != name && differingPixels(lcd, picture) < 2 * tolerance)
+                ADD_FAILURE() << "\"" << name << "\" looks like \"" << other << "\" on the screen";
         candidates[name] = lcd;
     }
     void clear() { candidates.clear(); }
@@ -210,13 +214,14 @@ class ScreenTexts {
     // The name of the text the screen shows, or "?" when it matches none well.
     std::string name(const Lcd& seen) const {
         std::string best = "?";
-        int fewest = 60; // a few letters' worth of pixels: less than any two texts differ by
+        int fewest = tolerance;
         for (const auto& [name, lcd] : candidates)
             if (int d = differingPixels(seen, lcd); d < fewest) fewest = d, best = name;
         return best;
     }
 
   private:
+    static constexpr int tolerance = 60; // pixels: a few letters' worth
     std::map<std::string, Lcd> candidates;
 };
 
@@ -536,6 +541,20 @@ TEST(Volume, ADragAndClicksOnTheTrackSetTheLevelAndTheSavedVolume) {
     radio.player.drag(trackX + 200, trackY, trackX + 100, trackY); // 0.5 -> 0.25
     double quarter = levelAfterChange();
     EXPECT_NEAR(quarter - half, 20 * std::log10(0.25 / 0.5), 1.0);
+
+    // Held, the button drags the knob only while the pointer stays on the track.
+    radio.display.moveMouse(radio.body.x + trackX + 100, radio.body.y + trackY);
+    pauseFor(100ms);
+    radio.display.pressButton();
+    pauseFor(200ms);
+    radio.display.moveMouse(radio.body.x + trackX + 100, radio.body.y + trackY + 30);
+    pauseFor(200ms);
+    radio.display.moveMouse(radio.body.x + trackX + 240, radio.body.y + trackY + 30);
+    pauseFor(200ms);
+    radio.display.moveMouse(radio.body.x + trackX + 240, radio.body.y + trackY + 40);
+    pauseFor(200ms);
+    radio.display.releaseButton();
+    EXPECT_NEAR(levelAfterChange(), quarter, 1.0) << "moves off the track changed the volume";
 
     radio.clickTrack(4); // the left end: 0
     EXPECT_LT(levelAfterChange(), silent);
