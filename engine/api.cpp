@@ -226,11 +226,12 @@ FMOD_RESULT FMOD_System_PlaySound(FMOD_SYSTEM* system, FMOD_CHANNELINDEX channel
             snd->wanted = true;
             snd->paused = paused != 0;
             snd->volume = 1.0f;
-            if (snd->playback) {
+            if (snd->playback && !snd->playback->quit) {
                 applyVolume(*snd);
                 applyPause(*snd);
             } else {
-                // Played again after a stop: open anew without waiting; drops are retried as usual.
+                // Played again after a stop or after giving up: open anew without waiting.
+                retirePlayback(*snd);
                 snd->playback = startPlayback(snd, snd->paused);
                 if (!snd->playback) return FMOD_ERR_OUTPUT_INIT;
             }

@@ -135,6 +135,9 @@ void settle(Sound& s, Playback& p) {
             p.load = LoadState::Failed;
             s.cv.notify_all();
         }
+    } else if (p.giveUp) {
+        // The server said no for good: free libmpv now; the sound keeps its last tags.
+        p.quit = true;
     } else {
         scheduleRetry(p);
     }

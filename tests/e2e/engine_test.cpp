@@ -247,6 +247,18 @@ TEST(EngineStreams, StopEndsTheAudioAndClosesTheConnection) {
     EXPECT_EQ(FMOD_Sound_GetNumTags(sound, &count, nullptr), FMOD_OK);
 }
 
+TEST(EngineStreams, PlayingAStoppedSoundAgainReopensIt) {
+    Engine engine(capturePath("replay"));
+    FMOD_SOUND* sound = nullptr;
+    ASSERT_EQ(engine.open(server.url("/stream.mp3?id=replay"), &sound), FMOD_OK);
+    ASSERT_EQ(FMOD_Channel_Stop(engine.play(sound)), FMOD_OK);
+    ASSERT_TRUE(waitFor(3s, [&] { return server.counter("open", "replay") == 0; }));
+    auto before = engine.capture.bytes();
+    engine.play(sound);
+    EXPECT_TRUE(waitFor(8s, [&] { return engine.capture.bytes() > before + 2 * kBytesPerSecond; }));
+    EXPECT_EQ(server.counter("open", "replay"), 1);
+}
+
 TEST(EngineStreams, SecondPlayOnABusyChannelStopsTheFirst) {
     Engine engine(capturePath("busy"));
     FMOD_SOUND* first = nullptr;
