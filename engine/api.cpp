@@ -70,8 +70,9 @@ bool isStreamUrl(const char* name) {
            url[rest + 3] != '/';
 }
 
-// Ends what a channel plays and forgets the channel. Needs tableMutex held.
-void dropChannel(const std::shared_ptr<Channel>& channel, bool stopSound) {
+// Ends what a channel plays and forgets the channel. Needs tableMutex held. Takes its own reference:
+// callers pass the table's entry, which the erase below frees.
+void dropChannel(std::shared_ptr<Channel> channel, bool stopSound) {
     channels.erase(channel->id);
     auto sys = systems.find(channel->systemId);
     if (sys != systems.end()) {
