@@ -2,7 +2,8 @@
 # Whole-process comparison of our engine with mpv and gst-play-1.0 on the same local Icecast mount:
 # time from process start to the first decoded audio byte, and CPU seconds and peak memory over a
 # long playback. Every player writes s16le 44100 Hz stereo PCM to a file, so "first audio" is
-# measured the same way for all three.
+# measured the same way for all three. "mpv-paced" is mpv with the clock pacing our engine uses for
+# file output, to tell the engine's own cost from the pacing's.
 #
 #   bench/engine/compare.sh [BUILD_DIR] [URL]
 # Environment: SECONDS_LONG (60), REPEAT (3 short runs per player for the first-sample time).
@@ -44,6 +45,11 @@ run() { # name seconds
         python3 "$here/measure.py" "$cap" "$seconds" -- mpv --no-config --no-video --ao=pcm \
             --ao-pcm-file="$cap" --ao-pcm-waveheader=no --audio-format=s16 --audio-samplerate=44100 \
             --audio-channels=stereo "$url" ;;
+    mpv-paced)
+        # mpv with the same real-time pacing our engine puts in front of its PCM writer.
+        python3 "$here/measure.py" "$cap" "$seconds" -- mpv --no-config --no-video --ao=pcm \
+            --ao-pcm-file="$cap" --ao-pcm-waveheader=no --audio-format=s16 --audio-samplerate=44100 \
+            --audio-channels=stereo --cache=no --af=lavfi=[arealtime] "$url" ;;
     gst-play)
         python3 "$here/measure.py" "$cap" "$seconds" -- gst-play-1.0 --no-interactive -q \
             --audiosink="audioconvert ! audioresample ! audio/x-raw,format=S16LE,rate=44100,channels=2 ! filesink location=$cap" \
@@ -53,15 +59,15 @@ run() { # name seconds
 
 echo "mount: $url   $(date -u +%Y-%m-%dT%H:%MZ)   $(nproc) cores"
 echo "-- first audio byte after process start, $repeat runs each (seconds)"
-for name in engine mpv gst-play; do
+for name in engine mpv mpv-paced gst-play; do
     times=()
     for _ in $(seq "$repeat"); do
         line=$(run "$name" 4)
         times+=("$(sed -n 's/.*first=\([^ ]*\).*/\1/p' <<<"$line")")
     done
-    printf '%-9s %s\n' "$name" "${times[*]}"
+    printf '%-10s %s\n' "$name" "${times[*]}"
 done
 echo "-- ${long} s of playback: CPU seconds (user+system), peak RSS, seconds of audio written"
-for name in engine mpv gst-play; do
-    printf '%-9s %s\n' "$name" "$(run "$name" "$long")"
+for name in engine mpv mpv-paced gst-play; do
+    printf '%-10s %s\n' "$name" "$(run "$name" "$long")"
 done
