@@ -1,12 +1,10 @@
 // Start-up in its fixed order, and the common end of every run.
-#include <cmath>
 #include <cstdlib>
 
 #include "app/app.h"
 #include "common/program.h"
 #include "platform/files.h"
 #include "platform/gui.h"
-#include "platform/gui_application.h"
 #include "platform/http.h"
 #include "platform/message_box.h"
 #include "platform/system.h"

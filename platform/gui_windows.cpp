@@ -115,7 +115,9 @@ QWidget* windowOf(int window) {
 bool compositorRunning() {
     xcb_connection_t* c = xcbConnection();
     if (!c) return false;
-    xcb_atom_t selection = internAtom(c, "_NET_WM_CM_S0");
+    // Asked every second: intern the selection's name once.
+    static xcb_atom_t selection = XCB_ATOM_NONE;
+    if (selection == XCB_ATOM_NONE) selection = internAtom(c, "_NET_WM_CM_S0");
     auto cookie = xcb_get_selection_owner(c, selection);
     xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(c, cookie, nullptr);
     bool running = reply && reply->owner != XCB_NONE;
